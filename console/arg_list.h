@@ -1,0 +1,37 @@
+/*
+ * One command line broken into words: argv[0] is the command name, the rest
+ * are its arguments.
+ *
+ * The list owns `text`, `argv` and every element, all array-allocated copies
+ * made with copy_string. Exactly the first `argc` elements are valid. A list
+ * built from a line lives while that line executes; the process arguments'
+ * list lives for the whole run. Lists are never copied.
+ */
+#pragma once
+
+class ArgList {
+public:
+    // The words of an argument vector, copied as they are (a null word stays
+    // null); nothing is tokenized or substituted, and `text` is null.
+    ArgList(int count, const char* const* words);
+    // The tokens of `text` (copied into `text`), with every token that begins
+    // with "$" replaced by the value of the variable it names, or dropped when
+    // no variable has that name. A null text gives an empty list.
+    explicit ArgList(const char* text);
+    ~ArgList();
+    ArgList(const ArgList&) = delete;
+    ArgList& operator=(const ArgList&) = delete;
+
+    // Element `index`, or null outside 0 <= index < argc.
+    const char* arg(int index) const;
+    // Whether any element, the command name included, equals `word`
+    // ignoring ASCII case.
+    bool has_arg(const char* word) const;
+
+    int argc = 0;
+    char* text = nullptr;   // the line as given, before tokenizing; may be null
+    char** argv = nullptr;  // may hold spare slots past argc after a dropped token
+
+private:
+    bool parse();
+};

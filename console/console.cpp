@@ -1,0 +1,169 @@
+#include "console/console.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "console/arg_list.h"
+#include "console/function.h"
+#include "console/script_reader.h"
+#include "engine/engine.h"
+#include "vfs/vfs_stream.h"
+
+namespace {
+constexpr int history_bytes = 16384;
+
+// Static storage that is built by console_detail::Lifetime, not by the
+// usual static initialisation, whose order across files is unspecified.
+union ConsoleStorage {
+    constexpr ConsoleStorage() : unused() {}
+    ~ConsoleStorage() {}
+    char unused;
+    Console object;
+};
+
+ConsoleStorage storage;
+int lifetime_count = 0;
+}
+
+Console& console = storage.object;
+
+console_detail::Lifetime::Lifetime()
+{
+    if (lifetime_count++ == 0)
+        new (&storage.object) Console(history_bytes);
+}
+
+console_detail::Lifetime::~Lifetime()
+{
+    if (--lifetime_count == 0)
+        storage.object.~Console();
+}
+
+Console::Console(int history_size) : std::ostream(nullptr)
+{
+    rdbuf(&buffer);
+    buffer.set_history_size(history_size);
+    *this << "Console initialized" << std::endl;
+}
+
+bool Console::execute(const char* line, bool echo)
+{
+    if (!line || !*line)
+        return false;
+    ArgList args(line);
+    return execute(args, echo);
+}
+
+bool Console::execute(ArgList& args, bool echo)
+{
+    if (echo) {
+        const char* shown = args.text ? args.text : args.arg(0);
+        *this << "] " << (shown ? shown : "") << std::endl;
+    }
+    if (args.argc <= 0)
+        return false;
+    if (depth == max_nesting) {
+        *this << "Commands nested more than " << max_nesting << " deep, \"" << args.arg(0)
+              << "\" not executed" << std::endl;
+        return false;
+    }
+    ++depth;
+    const bool found = FunctionList::execute(args);
+    --depth;
+    if (!found)
+        *this << "Command \"" << args.arg(0) << "\" not found" << std::endl;
+    return found;
+}
+
+void Console::execute_text(const char* text)
+{
+    if (!text || !*text)
+        return;
+    std::vector<char> copy(text, text + std::strlen(text) + 1);
+    char* piece = copy.data();
+    for (char* p = piece;; ++p) {
+        const char c = *p;
+        if (c == '\r' || c == '\n' || c == ';' || c == '\0') {
+            *p = '\0';
+            execute(piece, false);
+            if (c == '\0')
+                break;
+            piece = p + 1;
+        }
+    }
+}
+
+void Console::execute_command_line()
+{
+    *this << "Executing commands from command line..." << std::endl;
+    const ArgList* process = program_args();
+    if (!process)
+        return;
+    for (int i = 0; i < process->argc; ++i) {
+        const char* first = process->arg(i);
+        if (!first || first[0] != '+')
+            continue;
+        std::vector<const char*> words {first + 1};
+        for (int j = i + 1; j < process->argc; ++j) {
+            const char* word = process->arg(j);
+            if (word && (word[0] == '+' || word[0] == '-'))
+                break;
+            words.push_back(word);
+        }
+        ArgList group(static_cast<int>(words.size()), words.data());
+        execute(group, false);
+    }
+}
+
+namespace {
+void echo_command(ArgList& args)
+{
+    for (int i = 1; i < args.argc; ++i)
+        console << args.arg(i) << ' ';
+    console << std::endl;
+}
+
+void clear_command(ArgList&)
+{
+    console.clear_history();
+    sys_clear_screen();
+}
+
+void quit_command(ArgList&)
+{
+    sys_quit(false);
+}
+
+void exec_command(ArgList& args)
+{
+    if (args.argc < 2) {
+        console << "Usage: " << args.arg(0) << " script" << std::endl;
+        return;
+    }
+    vfs_istream script(args.arg(1), std::ios::in);
+    if (!script.is_open()) {
+        console << "Error executing \"" << args.arg(1) << '"' << std::endl;
+        return;
+    }
+    char line[script_line_size];
+    while (read_script_line(script, line))
+        console.execute(line, false);
+    script.close();
+}
+
+void eval_command(ArgList& args)
+{
+    if (args.argc != 2) {
+        console << "Usage: " << args.arg(0) << " string" << std::endl;
+        return;
+    }
+    console.execute(args.arg(1), true);
+}
+
+Command echo("echo", echo_command);
+Command clear("clear", clear_command);
+Command quit("quit", quit_command);
+Command exec("exec", exec_command);
+Command eval("eval", eval_command);
+}

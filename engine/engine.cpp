@@ -1,0 +1,99 @@
+#include "engine/engine.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "console/console.h"
+#include "engine/byte_order.h"
+#include "engine/host.h"
+#include "engine/sys_input.h"
+#include "variables/variable_commands.h"
+#include "vfs/vfs.h"
+#include "video/video.h"
+
+ConstVariable<std::string> eng_name("eng_name", "Varnholt", false);
+ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), false);
+
+namespace {
+ArgList* recorded_args = nullptr;
+
+void time_start_command(ArgList&)
+{
+    eng_time.value.start();
+}
+
+void time_stop_command(ArgList&)
+{
+    eng_time.value.stop();
+}
+
+Command time_start("time_start", time_start_command);
+Command time_stop("time_stop", time_stop_command);
+}
+
+void common_init(ArgList* args)
+{
+    byteorder_init();
+    recorded_args = args;
+}
+
+ArgList* program_args()
+{
+    return recorded_args;
+}
+
+void eng_run(ArgList& args)
+{
+    common_init(&args);
+    console.execute("exec init.cfg", false);
+    console.set_startup_complete();
+    vfs_init();
+    if (dedicated.value)
+        host_init();
+    else
+        vid_init();
+    for (;;)
+        eng_frame();
+}
+
+void eng_frame()
+{
+    sys_poll_input();
+    if (host_initted())
+        host_frame();
+    if (client_active()) {
+        vid_frame_begin();
+        client_frame();
+    }
+    vid_frame_end();
+    // Whatever the console wrote this frame leaves now, in one write, even
+    // when standard output is a pipe or a file.
+    std::cout.flush();
+}
+
+bool eng_shutdown()
+{
+    if (!dedicated.value)
+        vid_shutdown();
+    if (host_initted())
+        host_close();
+    if (!write_config("default.cfg"))
+        console << "Error writing \"default.cfg\"" << std::endl;
+    vfs_close();
+    return true;
+}
+
+void sys_quit(bool error)
+{
+    eng_shutdown();
+    std::cout.flush();
+    std::exit(error ? EXIT_FAILURE : EXIT_SUCCESS);
+}
+
+void sys_clear_screen()
+{
+}
+
+void sys_video_failure(bool)
+{
+}

@@ -1,0 +1,20 @@
+/*
+ * The typed console: once per frame, standard input is polled without
+ * waiting and at most one whole line is executed, followed by a new prompt.
+ * The prompt goes straight to standard output, never into the history.
+ */
+#pragma once
+
+#include <string>
+
+#include "variables/variable.h"
+
+// The prompt text; one space is always added after it.
+extern Variable<std::string> sys_prompt;
+
+// The frame step: the first prompt, or one typed line and a new prompt.
+void sys_poll_input();
+// Whether standard input can be read without blocking.
+bool sys_input_ready();
+// Clears the input line and writes the prompt.
+void sys_print_prompt();

@@ -1,0 +1,249 @@
+#include "variables/variable.h"
+
+#include <sstream>
+#include <strings.h>
+
+#include "console/console.h"
+
+namespace {
+// One formatted extraction with the default stream flags. Numbers that do
+// not begin the text give 0; numbers out of range give the nearest limit.
+void extract(const char* text, std::string& value)
+{
+    std::istringstream in(text);
+    value.clear();
+    in >> value;
+}
+
+void extract(const char* text, int& value)
+{
+    std::istringstream in(text);
+    value = 0;
+    in >> value;
+}
+
+void extract(const char* text, bool& value)
+{
+    int number;
+    extract(text, number);
+    value = number != 0;
+}
+
+void print_value(std::ostream& os, const std::string& value)
+{
+    os << value;
+}
+
+void print_value(std::ostream& os, int value)
+{
+    os << value;
+}
+
+void print_value(std::ostream& os, bool value)
+{
+    os << (value ? 1 : 0);
+}
+
+void print_value(std::ostream& os, Timer& value)
+{
+    os << value.elapsed();
+}
+
+// The name as the user typed it; a list without words (a name that
+// tokenizes to nothing when `set` shows it) falls back to the registered one.
+const char* typed_name(const ArgList& args, const BaseVariable& variable)
+{
+    return args.argc > 0 && args.arg(0) ? args.arg(0) : variable.name();
+}
+
+void show_readonly(const ArgList& args, const BaseVariable& variable)
+{
+    console << typed_name(args, variable) << " is readonly" << std::endl;
+}
+}
+
+BaseVariable::BaseVariable(const char* name, const char* kind, bool persistent)
+    : Function(name, kind), persistent_(persistent)
+{
+    if (!name)
+        return;
+    BaseVariable* tail = &VariableList::head();
+    while (tail->next_variable_)
+        tail = tail->next_variable_;
+    tail->next_variable_ = this;
+}
+
+BaseVariable::~BaseVariable()
+{
+    // The sentinel is unnamed and must not look itself up while it dies.
+    if (!name())
+        return;
+    for (BaseVariable* v = &VariableList::head(); v; v = v->next_variable_) {
+        if (v->next_variable_ == this) {
+            v->next_variable_ = next_variable_;
+            break;
+        }
+    }
+}
+
+std::ostream& BaseVariable::save(std::ostream& os)
+{
+    return os;
+}
+
+std::ostream& BaseVariable::print(std::ostream& os)
+{
+    return os;
+}
+
+bool BaseVariable::set_from_string(const char*)
+{
+    return false;
+}
+
+void BaseVariable::reset_to_default()
+{
+}
+
+template <typename T>
+Variable<T>::Variable(const char* name, const T& initial, bool persistent)
+    : BaseVariable(name, "Variable", persistent), value(initial), default_value(initial)
+{
+}
+
+template <typename T>
+void Variable<T>::exec(ArgList& args)
+{
+    if (args.argc >= 2) {
+        set_from_string(args.arg(1));
+        return;
+    }
+    console << typed_name(args, *this) << ": ";
+    print(console) << "    default: ";
+    print_value(console, default_value);
+    console << std::endl;
+}
+
+template <typename T>
+std::ostream& Variable<T>::save(std::ostream& os)
+{
+    os << "set " << name() << " \"";
+    return print(os) << "\"\n";
+}
+
+template <typename T>
+std::ostream& Variable<T>::print(std::ostream& os)
+{
+    print_value(os, value);
+    return os;
+}
+
+template <typename T>
+bool Variable<T>::set_from_string(const char* text)
+{
+    if (!text)
+        return false;
+    T parsed;
+    extract(text, parsed);
+    return set_value(parsed);
+}
+
+template <typename T>
+void Variable<T>::reset_to_default()
+{
+    value = default_value;
+}
+
+template <typename T>
+bool Variable<T>::set_value(const T& v)
+{
+    value = v;
+    return true;
+}
+
+template <typename T>
+ConstVariable<T>::ConstVariable(const char* name, const T& initial, bool persistent)
+    : Variable<T>(name, initial, persistent)
+{
+}
+
+template <typename T>
+void ConstVariable<T>::exec(ArgList& args)
+{
+    if (args.argc >= 2 && console.is_startup_complete())
+        show_readonly(args, *this);
+    else
+        Variable<T>::exec(args);
+}
+
+template <typename T>
+bool ConstVariable<T>::set_from_string(const char* text)
+{
+    return !console.is_startup_complete() && Variable<T>::set_from_string(text);
+}
+
+template <typename T>
+ReadOnlyVariable<T>::ReadOnlyVariable(const char* name, const T& initial, bool persistent)
+    : BaseVariable(name, "ReadOnlyVariable", persistent), value(initial)
+{
+}
+
+template <typename T>
+void ReadOnlyVariable<T>::exec(ArgList& args)
+{
+    if (args.argc >= 2) {
+        show_readonly(args, *this);
+        return;
+    }
+    console << typed_name(args, *this) << ": ";
+    print(console) << std::endl;
+}
+
+template <typename T>
+std::ostream& ReadOnlyVariable<T>::print(std::ostream& os)
+{
+    print_value(os, value);
+    return os;
+}
+
+template class Variable<std::string>;
+template class Variable<int>;
+template class Variable<bool>;
+template class ConstVariable<std::string>;
+template class ReadOnlyVariable<std::string>;
+template class ReadOnlyVariable<Timer>;
+
+BaseVariable& VariableList::head()
+{
+    static BaseVariable sentinel(nullptr, nullptr, false);
+    return sentinel;
+}
+
+BaseVariable* VariableList::find(const char* name)
+{
+    if (!name)
+        return nullptr;
+    for (BaseVariable* v = head().next_variable(); v; v = v->next_variable()) {
+        if (v->name() && strcasecmp(v->name(), name) == 0)
+            return v;
+    }
+    return nullptr;
+}
+
+bool VariableList::set_by_name(const char* name, const char* text)
+{
+    BaseVariable* variable = find(name);
+    if (!variable)
+        return false;
+    variable->set_from_string(text);
+    return true;
+}
+
+bool VariableList::reset_by_name(const char* name)
+{
+    BaseVariable* variable = find(name);
+    if (!variable)
+        return false;
+    variable->reset_to_default();
+    return true;
+}

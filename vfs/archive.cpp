@@ -1,0 +1,96 @@
+#include "vfs/archive.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "engine/copy_string.h"
+
+VFS_BaseArchive* VFS_BaseArchive::head()
+{
+    static VFS_BaseArchive chain_head;
+    return &chain_head;
+}
+
+VFS_BaseArchive::VFS_BaseArchive(const char* text) : description_(copy_string(text))
+{
+    if (!description_)
+        return;
+    VFS_BaseArchive* tail = head();
+    while (tail->next_archive)
+        tail = tail->next_archive;
+    tail->next_archive = this;
+}
+
+VFS_BaseArchive::~VFS_BaseArchive()
+{
+    if (description_) {
+        for (VFS_BaseArchive* a = head(); a; a = a->next_archive) {
+            if (a->next_archive == this) {
+                a->next_archive = next_archive;
+                break;
+            }
+        }
+    }
+    delete[] description_;
+}
+
+bool VFS_BaseArchive::exists(const char*)
+{
+    return false;
+}
+
+std::filebuf* VFS_BaseArchive::open(const char*, std::ios::openmode)
+{
+    return nullptr;
+}
+
+bool VFS_BaseArchive::close(std::filebuf*)
+{
+    return false;
+}
+
+VFS_FileArchive::VFS_FileArchive(const char* directory)
+    : VFS_BaseArchive("provides access to normal files"), path(copy_string(directory))
+{
+}
+
+VFS_FileArchive::~VFS_FileArchive()
+{
+    delete[] path;
+}
+
+bool VFS_FileArchive::exists(const char* name)
+{
+    std::ifstream file(full_name(name), std::ios::in);
+    return !file.fail();
+}
+
+std::filebuf* VFS_FileArchive::open(const char* name, std::ios::openmode mode)
+{
+    auto* buffer = new std::filebuf;
+    vfs_open_file(*buffer, full_name(name), mode);
+    return buffer;
+}
+
+bool VFS_FileArchive::close(std::filebuf* buffer)
+{
+    delete buffer;
+    return true;
+}
+
+std::string VFS_FileArchive::full_name(const char* name) const
+{
+    return std::string(path) + '/' + name;
+}
+
+bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::openmode mode)
+{
+    // filebuf creates files with 0666; create it first with our own bits.
+    const bool creates = (mode & std::ios::out) && (!(mode & std::ios::in) || (mode & (std::ios::trunc | std::ios::app)));
+    if (creates) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0664);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return buffer.open(path, mode) != nullptr;
+}
