@@ -1,0 +1,29 @@
+/*
+ * Test helper: collects everything the console writes while it lives.
+ */
+#pragma once
+
+#include <sstream>
+#include <string>
+
+#include "console/console.h"
+
+class ConsoleCapture {
+public:
+    ConsoleCapture() : id(console.add_stream(&out)) {}
+    ~ConsoleCapture() { console.remove_stream(id); }
+    ConsoleCapture(const ConsoleCapture&) = delete;
+    ConsoleCapture& operator=(const ConsoleCapture&) = delete;
+
+    // Everything written since construction or the last take().
+    std::string take()
+    {
+        std::string text = out.str();
+        out.str("");
+        return text;
+    }
+
+private:
+    std::ostringstream out;
+    int id;
+};

@@ -1,0 +1,170 @@
+#include "engine_process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifndef VARNHOLT_BINARY
+#error "VARNHOLT_BINARY must name the engine binary"
+#endif
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+}
+
+EngineProcess::EngineProcess(const std::string& directory, Input input)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    int in_pipe[2];
+    int out_pipe[2];
+    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        if (chdir(directory.c_str()) != 0)
+            _exit(126);
+        if (input == Input::dev_null) {
+            const int null = open("/dev/null", O_RDONLY);
+            dup2(null, STDIN_FILENO);
+        } else {
+            dup2(in_pipe[0], STDIN_FILENO);
+        }
+        dup2(out_pipe[1], STDOUT_FILENO);
+        execl(VARNHOLT_BINARY, VARNHOLT_BINARY, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(in_pipe[0]);
+    close(out_pipe[1]);
+    to_engine = in_pipe[1];
+    from_engine = out_pipe[0];
+    if (input == Input::dev_null)
+        close_input();
+}
+
+EngineProcess::~EngineProcess()
+{
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    close_input();
+    if (from_engine >= 0)
+        close(from_engine);
+}
+
+bool EngineProcess::read_available(int timeout_ms)
+{
+    if (from_engine < 0)
+        return false;
+    pollfd readable {from_engine, POLLIN, 0};
+    if (poll(&readable, 1, timeout_ms) <= 0)
+        return false;
+    char block[65536];
+    const ssize_t count = read(from_engine, block, sizeof block);
+    if (count <= 0) {
+        close(from_engine);
+        from_engine = -1;
+        return false;
+    }
+    out.append(block, static_cast<std::size_t>(count));
+    return true;
+}
+
+template <typename Done>
+bool EngineProcess::pump(double seconds, Done done)
+{
+    const auto start = Clock::now();
+    while (!done()) {
+        if (seconds_since(start) > seconds)
+            return false;
+        if (!read_available(10) && from_engine < 0 && !done())
+            return false;
+    }
+    return true;
+}
+
+void EngineProcess::send(const std::string& text)
+{
+    std::size_t sent = 0;
+    while (sent < text.size() && to_engine >= 0) {
+        pollfd fds[2] = {{to_engine, POLLOUT, 0}, {from_engine, POLLIN, 0}};
+        poll(fds, from_engine >= 0 ? 2 : 1, 100);
+        if (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) {
+            const ssize_t count = write(to_engine, text.data() + sent, text.size() - sent);
+            if (count < 0 && errno != EINTR && errno != EAGAIN)
+                break;
+            if (count > 0)
+                sent += static_cast<std::size_t>(count);
+        }
+        if (fds[1].revents)
+            read_available(0);
+    }
+}
+
+void EngineProcess::close_input()
+{
+    if (to_engine >= 0)
+        close(to_engine);
+    to_engine = -1;
+}
+
+bool EngineProcess::wait_for(const std::string& text, double seconds, std::size_t from)
+{
+    return pump(seconds, [&] { return out.find(text, from) != std::string::npos; });
+}
+
+void EngineProcess::collect_for(double seconds)
+{
+    pump(seconds, [] { return false; });
+}
+
+int EngineProcess::wait_exit(double seconds)
+{
+    const auto start = Clock::now();
+    while (pid > 0) {
+        int raw = 0;
+        const pid_t done = waitpid(pid, &raw, WNOHANG);
+        if (done == pid) {
+            pid = -1;
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            break;
+        }
+        if (seconds_since(start) > seconds) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+            status = -1;
+            break;
+        }
+        read_available(10);
+    }
+    while (read_available(100)) {
+    }
+    return status;
+}
+
+void EngineProcess::signal(int number)
+{
+    if (pid > 0)
+        kill(pid, number);
+}
+
+EngineRun run_engine(const std::string& directory, const std::string& input)
+{
+    EngineProcess engine(directory);
+    engine.send(input);
+    const int status = engine.wait_exit();
+    return {engine.output(), status};
+}

@@ -1,0 +1,59 @@
+/*
+ * Test helper: the real engine binary as a child process, in a directory
+ * of the test's choosing, with its standard input and output on pipes.
+ */
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+class EngineProcess {
+public:
+    enum class Input { pipe, dev_null };
+
+    // Starts the engine with `directory` as its working directory.
+    explicit EngineProcess(const std::string& directory, Input input = Input::pipe);
+    // Kills the engine if it still runs.
+    ~EngineProcess();
+    EngineProcess(const EngineProcess&) = delete;
+    EngineProcess& operator=(const EngineProcess&) = delete;
+
+    // Writes `text` to the engine's standard input, collecting its output
+    // meanwhile so that neither side can block the other.
+    void send(const std::string& text);
+    void close_input();
+    // Collects output until `text` has appeared after position `from` of
+    // the output; false after `seconds` without it.
+    bool wait_for(const std::string& text, double seconds = 10, std::size_t from = 0);
+    // Collects output for `seconds`, whatever comes.
+    void collect_for(double seconds);
+    // Waits for the exit and returns the exit status, or -1 when the engine
+    // was still running after `seconds` (it is killed then) or died of a
+    // signal.
+    int wait_exit(double seconds = 20);
+    void signal(int number);
+
+    const std::string& output() const { return out; }
+    bool running() const { return pid > 0; }
+
+private:
+    // Reads what the engine wrote until `seconds` pass or `done` holds.
+    template <typename Done>
+    bool pump(double seconds, Done done);
+    bool read_available(int timeout_ms);
+
+    pid_t pid = -1;
+    int to_engine = -1;
+    int from_engine = -1;
+    std::string out;
+    int status = -1;
+};
+
+struct EngineRun {
+    std::string output;
+    int status;
+};
+
+// Runs the engine in `directory` with `input` on its standard input until
+// it exits (the input should end with "quit").
+EngineRun run_engine(const std::string& directory, const std::string& input);
