@@ -129,10 +129,3 @@ TEST(AdvancedTokenizer, RefusesStringsOf1024Characters)
     EXPECT_EQ(tokenizer.next_token(), nullptr);
     EXPECT_STREQ(tokenizer.error(), "0: error: String exceeds 1024 byte limit");
 }
-
-TEST(AdvancedTokenizer, SetTokenFillsTheBuffer)
-{
-    AdvancedTokenizer tokenizer("a");
-    tokenizer.set_token("<<");
-    EXPECT_STREQ(tokenizer.token(), "<<");
-}

@@ -13,16 +13,6 @@ void expect_components(const Vector3& v, float x, float y, float z)
 }
 }
 
-TEST(Vector3, CopiesAssignsAndSets)
-{
-    Vector3 a(1, 2, 3);
-    Vector3 b(a);
-    a.set(4, 5, 6);
-    expect_components(b, 1, 2, 3);
-    b = a;
-    expect_components(b, 4, 5, 6);
-}
-
 TEST(Vector3, ComponentWiseArithmeticLeavesOperandsAlone)
 {
     const Vector3 a(1, 2, 3);
