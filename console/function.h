@@ -9,7 +9,10 @@
  */
 #pragma once
 
+// Included here so that every file that registers a Function also builds the
+// console before its own static objects: a collision message needs it.
 #include "console/arg_list.h"
+#include "console/console.h"
 
 class Function {
 public:

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "console/arg_list.h"
+#include "console/console.h"
+#include "console_capture.h"
+#include "variables/variable.h"
+
+namespace {
+template <typename V>
+std::string printed(V& variable)
+{
+    std::ostringstream out;
+    variable.print(out);
+    return out.str();
+}
+
+template <typename V>
+std::string saved(V& variable)
+{
+    std::ostringstream out;
+    variable.save(out);
+    return out.str();
+}
+
+// Runs `line` as a console command and returns what it printed.
+std::string run(const char* line)
+{
+    ConsoleCapture capture;
+    console.execute(line, false);
+    return capture.take();
+}
+}
+
+TEST(Variable, ShowsValueAndDefaultUnderTheNameAsTyped)
+{
+    Variable<int> width("var_width", 640, true);
+    EXPECT_EQ(run("var_width"), "var_width: 640    default: 640\n");
+    EXPECT_EQ(run("Var_Width 800 ignored"), "");
+    EXPECT_EQ(run("VAR_WIDTH"), "VAR_WIDTH: 800    default: 640\n");
+    width.reset_to_default();
+    EXPECT_EQ(width.value, 640);
+}
+
+TEST(Variable, IntegersParseLikeStreamExtraction)
+{
+    Variable<int> number("var_number", 1, false);
+    const std::pair<const char*, int> cases[] = {
+        {" -42", -42}, {"7.9", 7}, {"+5", 5}, {"12abc", 12}, {"0x10", 0}, {"abc", 0}, {"", 0},
+        {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_TRUE(number.set_from_string(text)) << text;
+        EXPECT_EQ(number.value, expected) << text;
+    }
+    EXPECT_FALSE(number.set_from_string(nullptr));
+}
+
+TEST(Variable, BoolsAreNumbersPrintedAsOneOrZero)
+{
+    Variable<bool> flag("var_flag", false, true);
+    flag.set_from_string("2");
+    EXPECT_TRUE(flag.value);
+    EXPECT_EQ(printed(flag), "1");
+    EXPECT_EQ(saved(flag), "set var_flag \"1\"\n");
+    flag.set_from_string("true");
+    EXPECT_FALSE(flag.value);
+    flag.set_from_string("-1");
+    EXPECT_TRUE(flag.value);
+}
+
+TEST(Variable, StringsTakeTheFirstWordAndSaveUnescaped)
+{
+    Variable<std::string> text("var_text", "start", true);
+    text.set_from_string("  a b");
+    EXPECT_EQ(text.value, "a");
+    text.set_from_string("");
+    EXPECT_EQ(text.value, "");
+    text.set_value("say \"hi\"");
+    EXPECT_EQ(saved(text), "set var_text \"say \"hi\"\"\n");
+}
+
+TEST(ReadOnlyVariable, RefusesTextAndSavesNothing)
+{
+    ReadOnlyVariable<std::string> vendor("var_vendor", "acme", true);
+    EXPECT_EQ(run("var_vendor x"), "var_vendor is readonly\n");
+    EXPECT_EQ(run("var_vendor"), "var_vendor: acme\n");
+    EXPECT_FALSE(vendor.set_from_string("x"));
+    vendor.reset_to_default();
+    EXPECT_EQ(vendor.value, "acme");
+    EXPECT_EQ(saved(vendor), "");
+    EXPECT_STREQ(vendor.type_name(), "ReadOnlyVariable");
+}
+
+TEST(ReadOnlyVariable, TimerPrintsSecondsInTheDefaultFormat)
+{
+    ReadOnlyVariable<Timer> timer("var_timer", Timer(false), false);
+    const double total = timer.value.elapsed();
+    EXPECT_LT(total, 0.001);
+    // A stopped timer reads the same every time.
+    EXPECT_EQ(printed(timer), printed(timer));
+    std::ostringstream expected;
+    expected << total;
+    EXPECT_EQ(printed(timer), expected.str());
+}
+
+TEST(ConstVariable, AcceptsTextUntilStartupIsCompleteThenRefuses)
+{
+    ConstVariable<std::string> name("var_const", "Varnholt", false);
+    EXPECT_STREQ(name.type_name(), "Variable");
+    // Start-up may already be complete when other tests ran in this process.
+    if (!console.is_startup_complete()) {
+        EXPECT_EQ(run("var_const Foo"), "");
+        EXPECT_EQ(name.value, "Foo");
+    }
+    console.set_startup_complete();
+    const std::string before = name.value;
+    EXPECT_EQ(run("var_const Bar"), "var_const is readonly\n");
+    EXPECT_FALSE(name.set_from_string("Bar"));
+    name.reset_to_default();
+    EXPECT_EQ(name.value, before);
+    // Code that holds the object can still change it.
+    EXPECT_TRUE(name.set_value("Baz"));
+    EXPECT_EQ(run("var_const"), "var_const: Baz    default: Varnholt\n");
+}
+
+TEST(VariableList, FindsVariablesByNameAndUnlinksThemWhenDestroyed)
+{
+    auto first = std::make_unique<Variable<int>>("var_first", 1, false);
+    auto last = std::make_unique<Variable<int>>("var_last", 2, false);
+    EXPECT_EQ(VariableList::find("VAR_FIRST"), first.get());
+    EXPECT_EQ(VariableList::find(""), nullptr);
+    EXPECT_EQ(VariableList::find(nullptr), nullptr);
+    EXPECT_TRUE(VariableList::set_by_name("var_last", "7"));
+    EXPECT_EQ(last->value, 7);
+    EXPECT_TRUE(VariableList::reset_by_name("var_last"));
+    EXPECT_EQ(last->value, 2);
+    EXPECT_FALSE(VariableList::set_by_name("var_nowhere", "1"));
+    EXPECT_FALSE(VariableList::reset_by_name("var_nowhere"));
+
+    last.reset();
+    EXPECT_EQ(first->next_variable(), nullptr);
+    EXPECT_EQ(VariableList::find("var_last"), nullptr);
+    Variable<int> unnamed(nullptr, 0, false);
+    EXPECT_EQ(first->next_variable(), nullptr);
+}
+
+TEST(VariableList, VariableShadowedByACommandStaysReachableThroughTheList)
+{
+    ConsoleCapture capture;
+    Variable<int> shadow("echo", 5, true);
+    EXPECT_EQ(capture.take(), "Name collision: echo already exists\n");
+    EXPECT_EQ(VariableList::find("echo"), &shadow);
+    console.execute("echo hi", false);
+    EXPECT_EQ(capture.take(), "hi \n");
+}
+
+TEST(VariableList, LineNamingAVariableRunsIt)
+{
+    Variable<int> shown("var_shown", 3, false);
+    ArgList line("var_shown");
+    ConsoleCapture capture;
+    EXPECT_TRUE(FunctionList::execute(line));
+    EXPECT_EQ(capture.take(), "var_shown: 3    default: 3\n");
+}

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+
+#include "console_capture.h"
+#include "temp_dir.h"
+#include "vfs/archive.h"
+#include "vfs/vfs.h"
+#include "vfs/vfs_stream.h"
+
+namespace {
+// gamepath and basepath point into a temporary directory for one test.
+class DataDirectories : public ::testing::Test {
+protected:
+    void use(const std::string& game, const std::string& base)
+    {
+        gamepath.set_value(game);
+        basepath.set_value(base);
+    }
+    void TearDown() override { use(gamepath.default_value, basepath.default_value); }
+
+    std::string first_line(vfs_istream& in)
+    {
+        std::string line;
+        std::getline(in, line);
+        return line;
+    }
+
+    TempDir dir;
+};
+}
+
+TEST(Archive, FileArchiveOpensFilesUnderItsDirectory)
+{
+    TempDir dir;
+    dir.write("present.txt", "x");
+    VFS_FileArchive archive(dir.path().c_str());
+    EXPECT_TRUE(archive.exists("present.txt"));
+    EXPECT_FALSE(archive.exists("absent.txt"));
+
+    std::filebuf* missing = archive.open("absent.txt", std::ios::in);
+    ASSERT_NE(missing, nullptr);
+    EXPECT_FALSE(missing->is_open());
+    EXPECT_TRUE(archive.close(missing));
+    EXPECT_TRUE(archive.close(nullptr));
+
+    VFS_BaseArchive base;
+    EXPECT_FALSE(base.exists("present.txt"));
+    EXPECT_EQ(base.open("present.txt", std::ios::in), nullptr);
+    EXPECT_FALSE(base.close(nullptr));
+}
+
+TEST(Archive, InitListsRegisteredFormatsUntilTheyAreDestroyed)
+{
+    ConsoleCapture capture;
+    auto extra = std::make_unique<VFS_BaseArchive>("extra format");
+    vfs_init();
+    EXPECT_EQ(capture.take(),
+              "File System Init:\n   archive formats:\n      provides access to normal files\n      extra format\n");
+    extra.reset();
+    vfs_init();
+    EXPECT_EQ(capture.take(), "File System Init:\n   archive formats:\n      provides access to normal files\n");
+    vfs_close();
+    EXPECT_EQ(capture.take(), "Closing file system...\n");
+}
+
+TEST_F(DataDirectories, ReadsFromGamepathFirstThenBasepath)
+{
+    dir.write("game/both.cfg", "game\n");
+    dir.write("base/both.cfg", "base\n");
+    dir.write("base/only.cfg", "only\n");
+    use(dir.at("game"), dir.at("base"));
+    vfs_istream both("both.cfg");
+    EXPECT_EQ(first_line(both), "game");
+    vfs_istream only("only.cfg");
+    EXPECT_EQ(first_line(only), "only");
+    vfs_istream none("none.cfg");
+    EXPECT_FALSE(none.is_open());
+    EXPECT_TRUE(none.fail());
+}
+
+TEST_F(DataDirectories, EmptyGamepathLooksAtTheRoot)
+{
+    use("", dir.path());
+    vfs_istream root("etc/hostname");
+    EXPECT_EQ(root.is_open(), std::filesystem::exists("/etc/hostname"));
+}
+
+TEST_F(DataDirectories, WritesUnderBasepathWhenGamepathIsMissingAndTruncates)
+{
+    use(dir.at("missing"), dir.path());
+    {
+        vfs_ostream out("out.cfg");
+        out << "long first content";
+    }
+    {
+        vfs_ostream out("out.cfg");
+        out << "short";
+    }
+    EXPECT_EQ(dir.read("out.cfg"), "short");
+}
+
+TEST_F(DataDirectories, CreatedFilesGetPermissions0664LessTheMask)
+{
+    use(dir.path(), dir.path());
+    const mode_t old_mask = umask(0);
+    {
+        vfs_ostream out("perm.cfg");
+    }
+    umask(old_mask);
+    struct stat info {};
+    ASSERT_EQ(stat(dir.at("perm.cfg").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0664u);
+}
+
+TEST_F(DataDirectories, CloseReportsFailedWrites)
+{
+    use("/dev", "/dev");
+    vfs_ostream out("full");
+    ASSERT_TRUE(out.is_open());
+    out << std::string(100000, 'x');
+    out.close();
+    EXPECT_TRUE(out.fail());
+}
