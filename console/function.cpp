@@ -4,7 +4,23 @@
 #include <strings.h>
 
 #include "console/console.h"
+#include "console/name_index.h"
 #include "engine/copy_string.h"
+
+namespace {
+// The list head and the index of the linked objects by name, created
+// together on first use and destroyed together after every member.
+struct Registry {
+    Function head {nullptr, "null"};
+    NameIndex<Function> index;
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+}
 
 Function::Function(const char* name, const char* type_name) : type_name_(copy_string(type_name))
 {
@@ -19,13 +35,16 @@ Function::Function(const char* name, const char* type_name) : type_name_(copy_st
     while (tail->next_)
         tail = tail->next_;
     tail->next_ = this;
+    registry().index.insert(name_, this);
 }
 
 Function::~Function()
 {
-    // The head and unnamed objects never touch the list: the head may be
-    // the very object being torn down.
-    if (name_) {
+    // Only the object filed under its name is linked: the head, unnamed
+    // objects and refused duplicates never touch the list (the head may be
+    // the very object being torn down).
+    if (name_ && registry().index.find(name_) == this) {
+        registry().index.erase(name_);
         for (Function* f = &FunctionList::head(); f; f = f->next_) {
             if (f->next_ == this) {
                 f->next_ = next_;
@@ -53,19 +72,12 @@ void Command::exec(ArgList& args)
 
 Function& FunctionList::head()
 {
-    static Function list_head(nullptr, "null");
-    return list_head;
+    return registry().head;
 }
 
 Function* FunctionList::find(const char* name)
 {
-    if (!name)
-        return nullptr;
-    for (Function* f = head().next(); f; f = f->next()) {
-        if (f->name() && strcasecmp(f->name(), name) == 0)
-            return f;
-    }
-    return nullptr;
+    return name ? registry().index.find(name) : nullptr;
 }
 
 bool FunctionList::execute(ArgList& args)

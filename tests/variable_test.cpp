@@ -166,3 +166,14 @@ TEST(VariableList, LineNamingAVariableRunsIt)
     EXPECT_TRUE(FunctionList::execute(line));
     EXPECT_EQ(capture.take(), "var_shown: 3    default: 3\n");
 }
+
+TEST(VariableList, NameFindsTheFirstOfSameNamedVariablesInListOrder)
+{
+    ConsoleCapture quiet;
+    auto first = std::make_unique<Variable<int>>("var_twin", 1, false);
+    Variable<int> second("VAR_TWIN", 2, false);
+    Variable<int> third("Var_Twin", 3, false);
+    EXPECT_EQ(VariableList::find("var_twin"), first.get());
+    first.reset();
+    EXPECT_EQ(VariableList::find("var_twin"), &second);
+}

@@ -1,11 +1,24 @@
 #include "variables/variable.h"
 
 #include <sstream>
-#include <strings.h>
 
 #include "console/console.h"
+#include "console/name_index.h"
 
 namespace {
+// The sentinel and the index by name of the first variable, in list order,
+// of each name; created together on first use, destroyed after every member.
+struct Registry {
+    BaseVariable sentinel {nullptr, nullptr, false};
+    NameIndex<BaseVariable> index;
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+
 // One formatted extraction with the default stream flags. Numbers that do
 // not begin the text give 0; numbers out of range give the nearest limit.
 void extract(const char* text, std::string& value)
@@ -71,6 +84,7 @@ BaseVariable::BaseVariable(const char* name, const char* kind, bool persistent)
     while (tail->next_variable_)
         tail = tail->next_variable_;
     tail->next_variable_ = this;
+    registry().index.insert(Function::name(), this);
 }
 
 BaseVariable::~BaseVariable()
@@ -78,6 +92,16 @@ BaseVariable::~BaseVariable()
     // The sentinel is unnamed and must not look itself up while it dies.
     if (!name())
         return;
+    // A later variable of the same name becomes the one the name finds.
+    if (registry().index.find(name()) == this) {
+        BaseVariable* same = next_variable_;
+        while (same && !same_name(same->name(), name()))
+            same = same->next_variable_;
+        if (same)
+            registry().index.replace(same->name(), same);
+        else
+            registry().index.erase(name());
+    }
     for (BaseVariable* v = &VariableList::head(); v; v = v->next_variable_) {
         if (v->next_variable_ == this) {
             v->next_variable_ = next_variable_;
@@ -215,19 +239,12 @@ template class ReadOnlyVariable<Timer>;
 
 BaseVariable& VariableList::head()
 {
-    static BaseVariable sentinel(nullptr, nullptr, false);
-    return sentinel;
+    return registry().sentinel;
 }
 
 BaseVariable* VariableList::find(const char* name)
 {
-    if (!name)
-        return nullptr;
-    for (BaseVariable* v = head().next_variable(); v; v = v->next_variable()) {
-        if (v->name() && strcasecmp(v->name(), name) == 0)
-            return v;
-    }
-    return nullptr;
+    return name ? registry().index.find(name) : nullptr;
 }
 
 bool VariableList::set_by_name(const char* name, const char* text)
