@@ -1,5 +1,6 @@
 #include "console/console_stream_buffer.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -48,13 +49,47 @@ ConsoleStreamBuffer::int_type ConsoleStreamBuffer::overflow(int_type c)
 {
     if (traits_type::eq_int_type(c, traits_type::eof()) || c == 0)
         return traits_type::eof();
-    if (!history)
-        return c;
     const char character = traits_type::to_char_type(c);
-    history[count % size] = character;
-    ++count;
-    history[count % size] = '\0';
-    for (auto& entry : streams)
-        entry.second->write(&character, 1);
+    xsputn(&character, 1);
     return c;
+}
+
+std::streamsize ConsoleStreamBuffer::xsputn(const char* text, std::streamsize length)
+{
+    // A zero is refused like EOF: the writer sees a short write.
+    if (const void* zero = std::memchr(text, 0, static_cast<std::size_t>(length)))
+        length = static_cast<const char*>(zero) - text;
+    if (!history || length == 0)
+        return length;
+    store(text, length);
+    // Several streams get each character in turn, as they would one
+    // character at a time (the same stream may be registered twice).
+    if (streams.size() == 1) {
+        streams.begin()->second->write(text, length);
+    } else {
+        for (std::streamsize i = 0; i < length; ++i) {
+            for (auto& entry : streams)
+                entry.second->write(text + i, 1);
+        }
+    }
+    return length;
+}
+
+void ConsoleStreamBuffer::store(const char* text, std::streamsize length)
+{
+    // Only the last size characters can survive in the ring; each lands at
+    // its position modulo size, and a zero follows the newest.
+    const std::streamsize kept = std::min<std::streamsize>(length, size);
+    std::int64_t position = count + (length - kept);
+    const char* from = text + (length - kept);
+    for (std::streamsize left = kept; left > 0;) {
+        const auto slot = static_cast<int>(position % size);
+        const auto run = std::min<std::streamsize>(left, size - slot);
+        std::memcpy(history + slot, from, static_cast<std::size_t>(run));
+        from += run;
+        position += run;
+        left -= run;
+    }
+    count += length;
+    history[count % size] = '\0';
 }

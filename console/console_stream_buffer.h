@@ -44,8 +44,13 @@ public:
 protected:
     // Stores and forwards one character; a zero or EOF is refused.
     int_type overflow(int_type c) override;
+    // Stores and forwards a whole string exactly as one character at a time
+    // would, but with one write per stream; stops before a zero.
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
 
 private:
+    void store(const char* text, std::streamsize count);
+
     char* history = nullptr;  // the ring, owned
     int size = 0;
     std::int64_t count = 0;

@@ -96,3 +96,47 @@ TEST(ConsoleStreamBuffer, NulIsRefusedAndFailsTheWritingStream)
     EXPECT_TRUE(out.bad());
     EXPECT_EQ(buffer.history_count(), 1);
 }
+
+TEST(ConsoleStreamBuffer, WholeStringsLandExactlyAsSingleCharactersWould)
+{
+    ConsoleStreamBuffer by_string;
+    ConsoleStreamBuffer by_character;
+    for (int size : {1, 3, 7, 16}) {
+        by_string.set_history_size(size);
+        by_character.set_history_size(size);
+        const std::string text = "0123456789abcdefghij";
+        for (std::size_t length : {1u, 2u, 6u, 20u}) {
+            by_string.sputn(text.data(), static_cast<std::streamsize>(length));
+            for (std::size_t i = 0; i < length; ++i)
+                by_character.sputc(text[i]);
+            ASSERT_EQ(ring_of(by_string), ring_of(by_character)) << size << " " << length;
+        }
+        EXPECT_EQ(by_string.history_count(), by_character.history_count());
+    }
+}
+
+TEST(ConsoleStreamBuffer, StringWithANulStopsBeforeIt)
+{
+    ConsoleStreamBuffer buffer;
+    buffer.set_history_size(8);
+    std::ostringstream copy;
+    buffer.add_stream(&copy);
+    EXPECT_EQ(buffer.sputn("ab\0cd", 5), 2);
+    EXPECT_EQ(copy.str(), "ab");
+}
+
+TEST(ConsoleStreamBuffer, CountKeepsGoingPastTwoToTheThirtyOne)
+{
+    ConsoleStreamBuffer buffer;
+    buffer.set_history_size(16);
+    const std::string block(1 << 20, 'x');
+    const std::int64_t blocks = (std::int64_t {1} << 31) / block.size() + 1;
+    for (std::int64_t i = 0; i < blocks; ++i)
+        buffer.sputn(block.data(), static_cast<std::streamsize>(block.size()));
+    buffer.sputn("tail", 4);
+    const std::int64_t count = blocks * static_cast<std::int64_t>(block.size()) + 4;
+    EXPECT_EQ(buffer.history_count(), count);
+    EXPECT_EQ(buffer.history_at(count - 1), 'l');
+    EXPECT_EQ(buffer.history_at(count - 4), 't');
+    EXPECT_EQ(buffer.history_at(count), '\0');
+}
