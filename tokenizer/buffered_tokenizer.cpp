@@ -7,6 +7,7 @@
 BufferedTokenizer::BufferedTokenizer(const char* source)
     : text(copy_string(source)), cursor(text), end(text + std::strlen(text))
 {
+    buffer[0] = '\0';
 }
 
 BufferedTokenizer::~BufferedTokenizer()
@@ -26,12 +27,6 @@ void BufferedTokenizer::set_token(const char* source)
 {
     std::strncpy(buffer, source, max_token_length);
     buffer[max_token_length] = '\0';
-}
-
-// The C locale's white space, without a locale lookup per character.
-bool BufferedTokenizer::is_space(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 const char* BufferedTokenizer::finish()

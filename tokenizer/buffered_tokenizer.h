@@ -26,7 +26,8 @@ protected:
     // `text` must not be null.
     explicit BufferedTokenizer(const char* text);
 
-    static bool is_space(char c);
+    // The C locale's white space, without a locale lookup per character.
+    static bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
     // Records "done" and empties the buffer: the end of the text was reached
     // at the start of a call. Returns null.
@@ -55,7 +56,7 @@ protected:
     }
 
     int line = 0;  // the number in front of every error message; always 0
-    char buffer[buffer_size] {};
+    char buffer[buffer_size];  // holds a zero-terminated token from construction on
     char* text;          // owned, array-allocated
     const char* cursor;  // scan position, text <= cursor <= end
     const char* end;     // the terminating zero of text

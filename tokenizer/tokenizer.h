@@ -1,16 +1,18 @@
 /*
  * Tokenizer interface: one text in, one token per next_token() call.
  *
- * The last error is kept, already formatted as "<line>: error: <message>";
- * the tokenizers never print it. Reaching the end of the text records the
+ * The last error is kept and shown as "<line>: error: <message>"; the
+ * tokenizers never print it. Reaching the end of the text records the
  * message "done", so has_error() is also true after a complete scan.
  */
 #pragma once
 
+#include <string>
+
 class Tokenizer {
 public:
     Tokenizer() = default;
-    virtual ~Tokenizer();
+    virtual ~Tokenizer() = default;
     Tokenizer(const Tokenizer&) = delete;
     Tokenizer& operator=(const Tokenizer&) = delete;
 
@@ -24,15 +26,19 @@ public:
     // Copies `text` (at most 1023 characters) into the token buffer.
     virtual void set_token(const char* text) = 0;
 
-    bool has_error() const { return error_message != nullptr; }
-    // The recorded error, or null.
-    const char* error() const { return error_message; }
+    bool has_error() const { return error_text != nullptr; }
+    // The recorded error, formatted, or null. Valid until the error changes.
+    const char* error() const;
 
 protected:
-    // Records `message` formatted with `line`; a null or empty message
-    // clears the error.
+    // Records `message` with `line`; a null or empty message clears the
+    // error. The message must outlive the record (the tokenizers pass
+    // literals): every scanned line ends in "done", so recording stays cheap
+    // and the text is formatted only when someone asks for it.
     void set_error(int line, const char* message);
 
 private:
-    char* error_message = nullptr;  // owned, array-allocated
+    const char* error_text = nullptr;
+    int error_line = 0;
+    mutable std::string formatted;
 };
