@@ -3,6 +3,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "console/arg_list.h"
 #include "console/console.h"
@@ -176,4 +177,35 @@ TEST(VariableList, NameFindsTheFirstOfSameNamedVariablesInListOrder)
     EXPECT_EQ(VariableList::find("var_twin"), first.get());
     first.reset();
     EXPECT_EQ(VariableList::find("var_twin"), &second);
+}
+
+// Values parse exactly as one formatted stream extraction would.
+TEST(Variable, ParsingAgreesWithStreamExtraction)
+{
+    Variable<int> number("var_parse_int", 0, false);
+    Variable<std::string> word("var_parse_string", "", false);
+    const char alphabet[] = " \t\n+-0123456789ax\x80";
+    unsigned seed = 12345;
+    std::vector<std::string> texts = {"2147483647", "2147483648", "-2147483648", "-2147483649",
+                                      "99999999999999999999999", "-0", "+", "- 5", "\v\f\r7"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string text;
+        for (int length = static_cast<int>(seed % 13); length > 0; --length) {
+            seed = seed * 1103515245 + 12345;
+            text += alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+        }
+        seed = seed * 1103515245 + 12345;
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        int expected_number = 0;
+        std::istringstream(text) >> expected_number;
+        number.set_from_string(text.c_str());
+        ASSERT_EQ(number.value, expected_number) << '"' << text << '"';
+
+        std::string expected_word;
+        std::istringstream(text) >> expected_word;
+        word.set_from_string(text.c_str());
+        ASSERT_EQ(word.value, expected_word) << '"' << text << '"';
+    }
 }

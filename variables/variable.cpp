@@ -1,6 +1,8 @@
 #include "variables/variable.h"
 
-#include <sstream>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "console/console.h"
 #include "console/name_index.h"
@@ -19,20 +21,39 @@ Registry& registry()
     return instance;
 }
 
-// One formatted extraction with the default stream flags. Numbers that do
-// not begin the text give 0; numbers out of range give the nearest limit.
+// What one formatted stream extraction in the C locale would give, without
+// building a stream per value. Leading white space is skipped. A string
+// takes the first word; a number stops at the first non-digit, is 0 when
+// no digit begins the text and the nearest limit when out of range.
+bool is_space(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 void extract(const char* text, std::string& value)
 {
-    std::istringstream in(text);
-    value.clear();
-    in >> value;
+    while (is_space(*text))
+        ++text;
+    const char* end = text;
+    while (*end && !is_space(*end))
+        ++end;
+    value.assign(text, end);
 }
 
 void extract(const char* text, int& value)
 {
-    std::istringstream in(text);
-    value = 0;
-    in >> value;
+    while (is_space(*text))
+        ++text;
+    const bool negative = *text == '-';
+    if (*text == '+' || *text == '-')
+        ++text;
+    constexpr std::int64_t past_limit = std::int64_t {std::numeric_limits<int>::max()} + 2;
+    std::int64_t magnitude = 0;
+    for (; *text >= '0' && *text <= '9'; ++text)
+        magnitude = std::min(magnitude * 10 + (*text - '0'), past_limit);
+    const std::int64_t signed_value = negative ? -magnitude : magnitude;
+    value = static_cast<int>(std::clamp<std::int64_t>(signed_value, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
 }
 
 void extract(const char* text, bool& value)
