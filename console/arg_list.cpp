@@ -1,6 +1,8 @@
 #include "console/arg_list.h"
 
-#include <sstream>
+#include <algorithm>
+#include <ostream>
+#include <streambuf>
 #include <strings.h>
 
 #include "engine/copy_string.h"
@@ -8,17 +10,45 @@
 #include "variables/variable.h"
 
 namespace {
-// A substituted value is read back through a 256-byte line buffer.
-constexpr int value_buffer_size = 256;
+// Keeps the first 255 characters written to it and drops the rest, so that
+// a substituted value costs neither a stream nor an allocation per token.
+class ValueBuffer : public std::streambuf {
+public:
+    ValueBuffer() { restart(); }
+
+    void restart() { setp(text, text + max_length); }
+    // The first line of what was written since restart().
+    const char* first_line()
+    {
+        *std::find(pbase(), pptr(), '\n') = '\0';
+        return text;
+    }
+
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char* s, std::streamsize count) override
+    {
+        const std::streamsize kept = std::min<std::streamsize>(count, epptr() - pptr());
+        std::copy(s, s + kept, pptr());
+        pbump(static_cast<int>(kept));
+        return count;
+    }
+
+private:
+    // A value is read back through a 256-byte line: 255 characters and a zero.
+    static constexpr int max_length = 255;
+    char text[max_length + 1];
+};
 
 // The first line of the variable's value, at most 255 characters.
 char* copy_value(BaseVariable& variable)
 {
-    std::stringstream value;
+    static ValueBuffer buffer;
+    static std::ostream value(&buffer);
+    buffer.restart();
+    value.clear();
     variable.print(value);
-    char line[value_buffer_size] = {};
-    value.getline(line, sizeof line);
-    return copy_string(line);
+    return copy_string(buffer.first_line());
 }
 }
 
