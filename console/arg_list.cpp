@@ -1,6 +1,7 @@
 #include "console/arg_list.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ostream>
 #include <streambuf>
 #include <strings.h>
@@ -41,22 +42,47 @@ private:
 };
 
 // The first line of the variable's value, at most 255 characters.
-char* copy_value(BaseVariable& variable)
+const char* value_of(BaseVariable& variable)
 {
     static ValueBuffer buffer;
     static std::ostream value(&buffer);
     buffer.restart();
     value.clear();
     variable.print(value);
-    return copy_string(buffer.first_line());
+    return buffer.first_line();
+}
+
+// The longest text a substituted value leaves, with its zero.
+constexpr std::size_t value_size = 256;
+
+// argv and the characters of its words share one allocation, the pointers
+// first, so that a line costs one allocation however many words it has.
+char** allocate_words(int count, std::size_t characters)
+{
+    const auto slots = static_cast<std::size_t>(count) + (characters + sizeof(char*) - 1) / sizeof(char*);
+    return new char*[slots];
+}
+
+// Copies `word` with its zero to `storage`; returns where the copy starts.
+char* store_word(char*& storage, const char* word)
+{
+    char* const copy = storage;
+    const std::size_t size = std::strlen(word) + 1;
+    std::memcpy(storage, word, size);
+    storage += size;
+    return copy;
 }
 }
 
-ArgList::ArgList(int count, const char* const* words)
-    : argc(count), argv(new char*[count > 0 ? count : 0])
+ArgList::ArgList(int count, const char* const* words) : argc(count > 0 ? count : 0)
 {
+    std::size_t characters = 0;
     for (int i = 0; i < argc; ++i)
-        argv[i] = copy_string(words[i]);
+        characters += words[i] ? std::strlen(words[i]) + 1 : 0;
+    argv = allocate_words(argc, characters);
+    char* storage = reinterpret_cast<char*>(argv + argc);
+    for (int i = 0; i < argc; ++i)
+        argv[i] = words[i] ? store_word(storage, words[i]) : nullptr;
 }
 
 ArgList::ArgList(const char* line) : text(copy_string(line))
@@ -66,8 +92,6 @@ ArgList::ArgList(const char* line) : text(copy_string(line))
 
 ArgList::~ArgList()
 {
-    for (int i = argc - 1; i >= 0; --i)
-        delete[] argv[i];
     delete[] argv;
     delete[] text;
 }
@@ -92,16 +116,20 @@ bool ArgList::parse()
         return false;
     SimpleTokenizer tokenizer(text);
     argc = 0;
-    while (tokenizer.next_token())
+    std::size_t characters = 0;
+    while (const char* token = tokenizer.next_token()) {
         ++argc;
+        characters += token[0] == '$' ? value_size : std::strlen(token) + 1;
+    }
     tokenizer.rewind();
-    argv = new char*[argc];
+    argv = allocate_words(argc, characters);
+    char* storage = reinterpret_cast<char*>(argv + argc);
     for (int i = 0; i < argc;) {
         const char* token = tokenizer.next_token();
         if (token[0] != '$') {
-            argv[i++] = copy_string(token);
+            argv[i++] = store_word(storage, token);
         } else if (BaseVariable* variable = VariableList::find(token + 1)) {
-            argv[i++] = copy_value(*variable);
+            argv[i++] = store_word(storage, value_of(*variable));
         } else {
             --argc;  // an unknown name drops its token; the next one takes the slot
         }

@@ -2,10 +2,11 @@
  * One command line broken into words: argv[0] is the command name, the rest
  * are its arguments.
  *
- * The list owns `text`, `argv` and every element, all array-allocated copies
- * made with copy_string. Exactly the first `argc` elements are valid. A list
- * built from a line lives while that line executes; the process arguments'
- * list lives for the whole run. Lists are never copied.
+ * The list owns `text` (a copy made with copy_string) and `argv`, whose
+ * elements are copies stored in the same allocation, behind the pointers.
+ * Exactly the first `argc` elements are valid. A list built from a line
+ * lives while that line executes; the process arguments' list lives for the
+ * whole run. Lists are never copied.
  */
 #pragma once
 
