@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "console/arg_list.h"
@@ -119,9 +120,12 @@ void Console::execute_command_line()
 namespace {
 void echo_command(ArgList& args)
 {
+    // One write per line rather than two per word.
+    static std::string line;
+    line.clear();
     for (int i = 1; i < args.argc; ++i)
-        console << args.arg(i) << ' ';
-    console << std::endl;
+        line.append(args.arg(i)).push_back(' ');
+    console << line << std::endl;
 }
 
 void clear_command(ArgList&)
