@@ -7,6 +7,7 @@
 #include "engine/byte_order.h"
 #include "engine/host.h"
 #include "engine/sys_input.h"
+#include "net/net.h"
 #include "variables/variable_commands.h"
 #include "vfs/vfs.h"
 #include "video/video.h"
@@ -48,6 +49,7 @@ void eng_run(ArgList& args)
     console.execute("exec init.cfg", false);
     console.set_startup_complete();
     vfs_init();
+    net_init();
     if (dedicated.value)
         host_init();
     else
@@ -59,6 +61,7 @@ void eng_run(ArgList& args)
 void eng_frame()
 {
     sys_poll_input();
+    net_frame();
     if (host_initted())
         host_frame();
     if (client_active()) {
@@ -77,6 +80,7 @@ bool eng_shutdown()
         vid_shutdown();
     if (host_initted())
         host_close();
+    net_shutdown();
     if (!write_config("default.cfg"))
         console << "Error writing \"default.cfg\"" << std::endl;
     vfs_close();

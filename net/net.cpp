@@ -1,0 +1,110 @@
+#include "net/net.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "console/console.h"
+#include "console/function.h"
+#include "net/packet.h"
+
+std::unique_ptr<Socket> net_socket;
+
+namespace {
+// Reads a port as strtol does (leading blanks and a sign, digits up to the
+// first other character, no digits at all giving 0), but refuses a number
+// outside 0 to 65535 instead of letting it wrap into range.
+bool parse_port(const char* text, int& port)
+{
+    const long number = std::strtol(text, nullptr, 10);
+    if (number < 0 || number > Socket::max_port)
+        return false;
+    port = static_cast<int>(number);
+    return true;
+}
+
+// The payload up to its first zero byte. Anyone on the network can send
+// anything, so control characters are shown as \xNN and cannot reach the
+// user's terminal as commands.
+std::string payload_text(const Packet& packet)
+{
+    static const char hex_digits[] = "0123456789abcdef";
+    std::string text;
+    for (int i = 0; i < packet.size && packet.data[i] != '\0'; ++i) {
+        const unsigned char byte = static_cast<unsigned char>(packet.data[i]);
+        if (byte < 0x20 || byte == 0x7f) {
+            text += "\\x";
+            text += hex_digits[byte >> 4];
+            text += hex_digits[byte & 0xf];
+        } else {
+            text += static_cast<char>(byte);
+        }
+    }
+    return text;
+}
+
+void n_open_command(ArgList& args)
+{
+    if (args.argc < 2)
+        return;
+    int port = 0;
+    // Checked before the old socket goes, so that a mistyped port keeps it.
+    if (!parse_port(args.arg(1), port)) {
+        console << "Error opening socket on port " << args.arg(1) << ": port out of range" << std::endl;
+        return;
+    }
+    // The old socket goes first: the new one may want the same port.
+    net_socket.reset();
+    net_socket = std::make_unique<Socket>(port);
+    if (net_socket->is_open())
+        console << "socket open" << std::endl;
+    else
+        console << "Error opening socket on port " << port << ": " << std::strerror(net_socket->error())
+                << std::endl;
+}
+
+void n_send_command(ArgList& args)
+{
+    if (args.argc < 4)
+        return;
+    const char* text = args.arg(3);
+    int port = 0;
+    const bool port_valid = parse_port(args.arg(2), port);
+    // The terminating zero goes out too.
+    const Packet packet(args.arg(1), port, text, static_cast<int>(std::strlen(text) + 1));
+    if (!net_socket)
+        return;
+    if (!port_valid || !net_socket->send(packet)) {
+        console << "Error sending packet" << std::endl;
+        return;
+    }
+    console << "Sent " << static_cast<unsigned>(packet.size) << " bytes" << std::endl;
+}
+
+Command n_open("n_open", n_open_command);
+Command n_send("n_send", n_send_command);
+}
+
+bool net_init()
+{
+    return true;
+}
+
+void net_frame()
+{
+    if (!net_socket || !net_socket->readable())
+        return;
+    Packet packet;
+    if (!net_socket->receive(packet)) {
+        console << "Error receiving" << std::endl;
+        return;
+    }
+    console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
+    console << packet.size << " bytes received" << std::endl;
+    console << payload_text(packet) << std::endl;
+}
+
+bool net_shutdown()
+{
+    return true;
+}

@@ -1,0 +1,134 @@
+#include "net/socket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "net/packet.h"
+
+namespace {
+// An IPv4 datagram carries at most 65507 payload bytes, so a datagram is
+// never cut short here. One buffer serves every socket: there is one thread.
+char datagram[65536];
+
+sockaddr_in ipv4_address(in_addr_t address, int port)
+{
+    sockaddr_in result;
+    std::memset(&result, 0, sizeof result);
+    result.sin_family = AF_INET;
+    result.sin_port = htons(static_cast<std::uint16_t>(port));
+    result.sin_addr.s_addr = address;
+    return result;
+}
+
+bool port_in_range(int port)
+{
+    return port >= 0 && port <= Socket::max_port;
+}
+}
+
+Socket::Socket(int port)
+{
+    open(port);
+}
+
+Socket::~Socket()
+{
+    close();
+}
+
+bool Socket::open(int port)
+{
+    if (!port_in_range(port)) {
+        error_number = EINVAL;
+        return false;
+    }
+    close();
+    const int created = socket(AF_INET, SOCK_DGRAM, 0);
+    if (created < 0) {
+        error_number = errno;
+        return false;
+    }
+    fd = created;
+    opened = true;
+    const sockaddr_in local = ipv4_address(htonl(INADDR_ANY), port);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        error_number = errno;
+        close();
+        return false;
+    }
+    error_number = 0;
+    return true;
+}
+
+bool Socket::close()
+{
+    if (!opened)
+        return false;
+    ::close(fd);
+    fd = -1;
+    opened = false;
+    return true;
+}
+
+bool Socket::readable() const
+{
+    if (!opened)
+        return false;
+    // ppoll rather than select: any descriptor number works, and the wait
+    // can still be given in microseconds.
+    pollfd entry {fd, POLLIN, 0};
+    const timespec wait {0, 100 * 1000};
+    return ppoll(&entry, 1, &wait, nullptr) > 0 && (entry.revents & POLLIN) != 0;
+}
+
+bool Socket::send(const Packet& packet)
+{
+    if (!opened || !packet.address || !port_in_range(packet.port) || packet.size < 0)
+        return false;
+    addrinfo hints;
+    std::memset(&hints, 0, sizeof hints);
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(packet.address, nullptr, &hints, &found) != 0)
+        return false;
+    const in_addr_t host = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(found);
+    const sockaddr_in target = ipv4_address(host, packet.port);
+    // A datagram goes out whole or not at all.
+    return sendto(fd, packet.data, static_cast<std::size_t>(packet.size), 0,
+                  reinterpret_cast<const sockaddr*>(&target), sizeof target)
+        >= 0;
+}
+
+bool Socket::receive(Packet& packet)
+{
+    if (!opened)
+        return false;
+    sockaddr_in sender;
+    std::memset(&sender, 0, sizeof sender);
+    socklen_t sender_size = sizeof sender;
+    // Not blocking even after readable(): Linux may announce a datagram and
+    // then drop it for a bad checksum when it is read.
+    const ssize_t count = recvfrom(fd, datagram, sizeof datagram, MSG_DONTWAIT,
+                                   reinterpret_cast<sockaddr*>(&sender), &sender_size);
+    if (count < 0)
+        return false;
+    packet.set_data(datagram, static_cast<int>(count));
+    char dotted[INET_ADDRSTRLEN];
+    if (sender.sin_family == AF_INET && inet_ntop(AF_INET, &sender.sin_addr, dotted, sizeof dotted)) {
+        packet.set_port(ntohs(sender.sin_port));
+        packet.set_address(dotted);
+    } else {
+        packet.set_port(0);
+        packet.set_address("");
+    }
+    return true;
+}

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <string>
+#include <sys/select.h>
+#include <unistd.h>
+#include <vector>
+
+#include "net/packet.h"
+#include "net/socket.h"
+#include "udp_peer.h"
+
+namespace {
+// Each call waits at most 100 microseconds.
+bool becomes_readable(const Socket& socket)
+{
+    for (int tries = 0; tries < 20000; ++tries)
+        if (socket.readable())
+            return true;
+    return false;
+}
+}
+
+TEST(Socket, ReceivesADatagramWhole)
+{
+    const int port = free_udp_port();
+    Socket socket(port);
+    ASSERT_TRUE(socket.is_open());
+    EXPECT_FALSE(socket.readable());
+
+    const std::string big(60000, 'x');
+    UdpPeer().send_to(port, big);
+    ASSERT_TRUE(becomes_readable(socket));
+    Packet packet;
+    ASSERT_TRUE(socket.receive(packet));
+    EXPECT_EQ(packet.size, 60000);
+    EXPECT_EQ(std::string(packet.data, static_cast<std::size_t>(packet.size)), big);
+    EXPECT_STREQ(packet.address, "127.0.0.1");
+    EXPECT_FALSE(socket.readable());
+}
+
+TEST(Socket, WorksOnADescriptorBeyondTheSelectLimit)
+{
+    const int port = free_udp_port();
+    // Hold every descriptor below FD_SETSIZE, so that the socket gets one
+    // above.
+    std::vector<int> held;
+    int fd;
+    while ((fd = open("/dev/null", O_RDONLY)) >= 0 && fd < FD_SETSIZE)
+        held.push_back(fd);
+    if (fd < 0) {
+        for (int each : held)
+            close(each);
+        GTEST_SKIP() << "the descriptor limit is below FD_SETSIZE";
+    }
+    close(fd);
+    Socket socket(port);
+    for (int each : held)
+        close(each);
+    ASSERT_TRUE(socket.is_open());
+    EXPECT_FALSE(socket.readable());
+    UdpPeer().send_to(port, "hi");
+    ASSERT_TRUE(becomes_readable(socket));
+    Packet packet;
+    ASSERT_TRUE(socket.receive(packet));
+    EXPECT_EQ(packet.size, 2);
+}
+
+TEST(Socket, RefusesPortsOutOfRangeAndKeepsTheOpenOne)
+{
+    const int port = free_udp_port();
+    Socket socket(port);
+    ASSERT_TRUE(socket.is_open());
+    EXPECT_FALSE(socket.open(65536 + port));
+    EXPECT_FALSE(socket.open(-1));
+    EXPECT_TRUE(socket.is_open());
+
+    const Packet wrapped("127.0.0.1", 65536 + port, "x", 1);
+    EXPECT_FALSE(socket.send(wrapped));
+    EXPECT_FALSE(socket.readable());
+}
