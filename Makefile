@@ -5,7 +5,7 @@ BUILD := build
 SANITIZE_BUILD := build/sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all run test engine clean
+.PHONY: all run test engine bench compare clean
 
 all: engine
 
@@ -29,6 +29,16 @@ test:
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Micro-benchmarks (Google Benchmark) of the console's hot paths.
+bench:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target varnholt_bench
+	./$(BUILD)/bench/varnholt_bench
+
+# Whole-process comparison with tclsh on equivalent scripts.
+compare: engine
+	python3 bench/compare.py --engine $(BUILD)/varnholt
 
 clean:
 	rm -rf $(BUILD)
