@@ -12,15 +12,6 @@ std::string payload(const Packet& packet)
 }
 }
 
-TEST(Packet, StartsEmpty)
-{
-    const Packet packet;
-    EXPECT_EQ(packet.address, nullptr);
-    EXPECT_EQ(packet.data, nullptr);
-    EXPECT_EQ(packet.port, 0);
-    EXPECT_EQ(packet.size, 0);
-}
-
 TEST(Packet, KeepsCopiesOfAddressAndPayload)
 {
     char address[] = "127.0.0.1";
@@ -31,14 +22,6 @@ TEST(Packet, KeepsCopiesOfAddressAndPayload)
     EXPECT_STREQ(packet.address, "127.0.0.1");
     EXPECT_EQ(payload(packet), std::string("a\0b", 3));
     EXPECT_EQ(packet.port, 5000);
-}
-
-TEST(Packet, NullAddressStaysNullWhilePayloadAndPortAreSet)
-{
-    const Packet packet(nullptr, 7, "hi", 2);
-    EXPECT_EQ(packet.address, nullptr);
-    EXPECT_EQ(payload(packet), "hi");
-    EXPECT_EQ(packet.port, 7);
 }
 
 TEST(Packet, EmptyPayloadIsAnArrayOfLengthZero)

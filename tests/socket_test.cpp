@@ -65,17 +65,3 @@ TEST(Socket, WorksOnADescriptorBeyondTheSelectLimit)
     ASSERT_TRUE(socket.receive(packet));
     EXPECT_EQ(packet.size, 2);
 }
-
-TEST(Socket, RefusesPortsOutOfRangeAndKeepsTheOpenOne)
-{
-    const int port = free_udp_port();
-    Socket socket(port);
-    ASSERT_TRUE(socket.is_open());
-    EXPECT_FALSE(socket.open(65536 + port));
-    EXPECT_FALSE(socket.open(-1));
-    EXPECT_TRUE(socket.is_open());
-
-    const Packet wrapped("127.0.0.1", 65536 + port, "x", 1);
-    EXPECT_FALSE(socket.send(wrapped));
-    EXPECT_FALSE(socket.readable());
-}
