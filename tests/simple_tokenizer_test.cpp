@@ -1,27 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "token_list.h"
 #include "tokenizer/simple_tokenizer.h"
 
 namespace {
-// Every token up to the first null.
-std::vector<std::string> tokens_of(Tokenizer& tokenizer)
+Tokens tokens_of(const char* text)
 {
-    std::vector<std::string> tokens;
-    while (const char* token = tokenizer.next_token())
-        tokens.emplace_back(token);
-    return tokens;
+    return tokens_of_text<SimpleTokenizer>(text);
 }
-
-std::vector<std::string> tokens_of(const char* text)
-{
-    SimpleTokenizer tokenizer(text);
-    return tokens_of(tokenizer);
-}
-
-using Tokens = std::vector<std::string>;
 }
 
 TEST(SimpleTokenizer, SplitsAtWhiteSpaceAndKeepsQuotedStringsWhole)

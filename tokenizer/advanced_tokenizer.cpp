@@ -52,13 +52,8 @@ bool is_punctuation(char c)
 }
 }
 
-const char* AdvancedTokenizer::next_token()
+const char* AdvancedTokenizer::scan_token()
 {
-    if (cursor == end)
-        return finish();
-    if (has_error())
-        return nullptr;
-
     // While cursor < end, cursor[1] is at worst the terminating zero.
     for (;;) {
         skip_whitespace();

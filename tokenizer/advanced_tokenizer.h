@@ -12,5 +12,6 @@ public:
     // `text` must not be null; the tokenizer scans a private copy.
     explicit AdvancedTokenizer(const char* text) : BufferedTokenizer(text) {}
 
-    const char* next_token() override;
+protected:
+    const char* scan_token() override;
 };

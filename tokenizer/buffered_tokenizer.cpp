@@ -29,11 +29,15 @@ void BufferedTokenizer::set_token(const char* source)
     buffer[max_token_length] = '\0';
 }
 
-const char* BufferedTokenizer::finish()
+const char* BufferedTokenizer::next_token()
 {
-    buffer[0] = '\0';
-    set_error(line, "done");
-    return nullptr;
+    // The end is tested first, so every call there records "done" again.
+    if (cursor == end) {
+        buffer[0] = '\0';
+        set_error(line, "done");
+        return nullptr;
+    }
+    return has_error() ? nullptr : scan_token();
 }
 
 void BufferedTokenizer::skip_whitespace()

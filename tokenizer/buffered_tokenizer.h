@@ -19,6 +19,9 @@ public:
     ~BufferedTokenizer() override;
 
     void rewind() override;
+    // At the end of the text records "done"; after an error yields nothing
+    // until rewind; otherwise the next token by the kind's own rules.
+    const char* next_token() final;
     char* token() override { return buffer; }
     void set_token(const char* text) override;
 
@@ -26,12 +29,13 @@ protected:
     // `text` must not be null.
     explicit BufferedTokenizer(const char* text);
 
+    // The kind's token rules, from a cursor inside the text: the next token,
+    // or null when the rest is white space and comments or on an error.
+    virtual const char* scan_token() = 0;
+
     // The C locale's white space, without a locale lookup per character.
     static bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-    // Records "done" and empties the buffer: the end of the text was reached
-    // at the start of a call. Returns null.
-    const char* finish();
     void skip_whitespace();
     // With the cursor on the "/" of "/*": skips to just past the next "*/",
     // searched from that "/" on (so "/*/" is a whole comment), or to the end.

@@ -7,13 +7,8 @@ bool starts_line_comment(const char* p, const char* end)
 }
 }
 
-const char* SimpleTokenizer::next_token()
+const char* SimpleTokenizer::scan_token()
 {
-    if (cursor == end)
-        return finish();
-    if (has_error())
-        return nullptr;
-
     for (;;) {
         skip_whitespace();
         if (cursor == end)

@@ -11,5 +11,6 @@ public:
     // `text` must not be null; the tokenizer scans a private copy.
     explicit SimpleTokenizer(const char* text) : BufferedTokenizer(text) {}
 
-    const char* next_token() override;
+protected:
+    const char* scan_token() override;
 };
