@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "engine/byte_order.h"
 #include "engine/host.h"
+#include "engine/signals.h"
 #include "engine/sys_input.h"
 #include "net/net.h"
 #include "variables/variable_commands.h"
@@ -60,6 +61,9 @@ void eng_run(ArgList& args)
 
 void eng_frame()
 {
+    // SIGINT and SIGTERM stop the engine here, between lines, as `quit` would.
+    if (sys_stop_requested())
+        sys_quit(false);
     sys_poll_input();
     net_frame();
     if (host_initted())

@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 #ifndef VARNHOLT_BINARY
 #error "VARNHOLT_BINARY must name the engine binary"
@@ -20,11 +23,36 @@ double seconds_since(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
+
+// The words of VARNHOLT_WRAPPER, or none when it is unset or blank.
+std::vector<std::string> wrapper_words()
+{
+    std::vector<std::string> words;
+    const char* wrapper = std::getenv("VARNHOLT_WRAPPER");
+    std::istringstream split(wrapper ? wrapper : "");
+    for (std::string word; split >> word;)
+        words.push_back(word);
+    return words;
+}
+}
+
+double engine_time_scale()
+{
+    // A memory checker runs the engine some twenty to fifty times slower.
+    static const double scale = wrapper_words().empty() ? 1 : 30;
+    return scale;
 }
 
 EngineProcess::EngineProcess(const std::string& directory, Input input)
 {
     std::signal(SIGPIPE, SIG_IGN);
+    // Built before the fork: the child may only exec or _exit.
+    std::vector<std::string> words = wrapper_words();
+    words.push_back(VARNHOLT_BINARY);
+    std::vector<char*> command;
+    for (std::string& word : words)
+        command.push_back(word.data());
+    command.push_back(nullptr);
     int in_pipe[2];
     int out_pipe[2];
     if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0)
@@ -33,6 +61,9 @@ EngineProcess::EngineProcess(const std::string& directory, Input input)
     if (pid < 0)
         throw std::runtime_error("fork failed");
     if (pid == 0) {
+        // An ignored signal stays ignored across exec; the engine must start
+        // as it would from a shell.
+        std::signal(SIGPIPE, SIG_DFL);
         if (chdir(directory.c_str()) != 0)
             _exit(126);
         if (input == Input::dev_null) {
@@ -42,7 +73,7 @@ EngineProcess::EngineProcess(const std::string& directory, Input input)
             dup2(in_pipe[0], STDIN_FILENO);
         }
         dup2(out_pipe[1], STDOUT_FILENO);
-        execl(VARNHOLT_BINARY, VARNHOLT_BINARY, static_cast<char*>(nullptr));
+        execvp(command[0], command.data());
         _exit(127);
     }
     close(in_pipe[0]);
@@ -66,8 +97,11 @@ EngineProcess::~EngineProcess()
 
 bool EngineProcess::read_available(int timeout_ms)
 {
-    if (from_engine < 0)
+    if (from_engine < 0) {
+        // Nothing to read, but callers that poll in a loop still wait.
+        poll(nullptr, 0, timeout_ms);
         return false;
+    }
     pollfd readable {from_engine, POLLIN, 0};
     if (poll(&readable, 1, timeout_ms) <= 0)
         return false;
@@ -120,18 +154,31 @@ void EngineProcess::close_input()
     to_engine = -1;
 }
 
+void EngineProcess::close_output()
+{
+    if (from_engine >= 0)
+        close(from_engine);
+    from_engine = -1;
+}
+
 bool EngineProcess::wait_for(const std::string& text, double seconds, std::size_t from)
 {
-    return pump(seconds, [&] { return out.find(text, from) != std::string::npos; });
+    return pump(seconds * engine_time_scale(), [&] { return out.find(text, from) != std::string::npos; });
 }
 
 void EngineProcess::collect_for(double seconds)
 {
-    pump(seconds, [] { return false; });
+    pump(seconds * engine_time_scale(), [] { return false; });
+}
+
+bool EngineProcess::wait_until(const std::function<bool()>& done, double seconds)
+{
+    return pump(seconds * engine_time_scale(), done);
 }
 
 int EngineProcess::wait_exit(double seconds)
 {
+    seconds *= engine_time_scale();
     const auto start = Clock::now();
     while (pid > 0) {
         int raw = 0;
@@ -153,6 +200,18 @@ int EngineProcess::wait_exit(double seconds)
     while (read_available(100)) {
     }
     return status;
+}
+
+bool EngineProcess::running()
+{
+    if (pid > 0) {
+        int raw = 0;
+        if (waitpid(pid, &raw, WNOHANG) == pid) {
+            pid = -1;
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        }
+    }
+    return pid > 0;
 }
 
 void EngineProcess::signal(int number)

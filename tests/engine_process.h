@@ -1,9 +1,14 @@
 /*
  * Test helper: the real engine binary as a child process, in a directory
  * of the test's choosing, with its standard input and output on pipes.
+ *
+ * When the environment variable VARNHOLT_WRAPPER is set, its blank-separated
+ * words run in front of the binary (a memory checker, say: see `make
+ * memcheck`), and every time limit below is stretched by engine_time_scale().
  */
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
 
@@ -22,11 +27,16 @@ public:
     // meanwhile so that neither side can block the other.
     void send(const std::string& text);
     void close_input();
+    // Stops reading the engine's output: its standard output becomes a pipe
+    // without a reader.
+    void close_output();
     // Collects output until `text` has appeared after position `from` of
     // the output; false after `seconds` without it.
     bool wait_for(const std::string& text, double seconds = 10, std::size_t from = 0);
     // Collects output for `seconds`, whatever comes.
     void collect_for(double seconds);
+    // Collects output until `done` holds; false after `seconds` without it.
+    bool wait_until(const std::function<bool()>& done, double seconds = 10);
     // Waits for the exit and returns the exit status, or -1 when the engine
     // was still running after `seconds` (it is killed then) or died of a
     // signal.
@@ -34,7 +44,8 @@ public:
     void signal(int number);
 
     const std::string& output() const { return out; }
-    bool running() const { return pid > 0; }
+    // Whether the engine has neither exited nor been waited for.
+    bool running();
 
 private:
     // Reads what the engine wrote until `seconds` pass or `done` holds.
@@ -48,6 +59,10 @@ private:
     std::string out;
     int status = -1;
 };
+
+// 1, or a larger factor for every time limit when the engine runs under
+// VARNHOLT_WRAPPER.
+double engine_time_scale();
 
 struct EngineRun {
     std::string output;

@@ -43,6 +43,37 @@ TEST_F(WriteConfig, SavesPersistentVariablesInListOrder)
     EXPECT_EQ(file.find("wc_unsaved"), std::string::npos);
 }
 
+TEST_F(WriteConfig, LinesThatWouldReplayAsOtherWordsAreWrittenAsComments)
+{
+    gamepath.set_value(dir.path());
+    // Each would run `set` with other words on replay: the first would set
+    // vid_width, the second create "a", the rest lose or change their value.
+    Variable<std::string> comment_in_name("vid_width 1 //", "x", true);
+    Variable<std::string> blank_in_name("a b", "c", true);
+    Variable<std::string> dollar_name("$vid_width", "x", true);
+    Variable<std::string> dollar_value("wc_dollar", "$vid_width", true);
+    Variable<std::string> backslash_end("wc_backslash", "x\\", true);
+    Variable<std::string> too_long("wc_long", std::string(1020, 'v'), true);
+    Variable<std::string> line_feed("wc_feed", "a\nquit", true);
+    // These read back as themselves.
+    Variable<std::string> escaped_quote("wc_quote", "say \\\"hi\\\" twice", true);
+    Variable<std::string> empty("wc_empty", "", true);
+    ASSERT_TRUE(write_config("test.cfg"));
+
+    const std::string file = dir.read("test.cfg");
+    const std::string tail = "// cannot be replayed: set vid_width 1 // \"x\"\n"
+                             "// cannot be replayed: set a b \"c\"\n"
+                             "// cannot be replayed: set $vid_width \"x\"\n"
+                             "// cannot be replayed: set wc_dollar \"$vid_width\"\n"
+                             "// cannot be replayed: set wc_backslash \"x\\\"\n"
+                             "// cannot be replayed: set wc_long \"" + std::string(1020, 'v') + "\"\n"
+                             "// cannot be replayed: set wc_feed \"a quit\"\n"
+                             "set wc_quote \"say \\\"hi\\\" twice\"\n"
+                             "set wc_empty \"\"\n";
+    ASSERT_GE(file.size(), tail.size());
+    EXPECT_EQ(file.substr(file.size() - tail.size()), tail);
+}
+
 TEST(VariableCommands, DelRemovesOnlyWhatSetCreatedKeepingTheOrder)
 {
     ConsoleCapture capture;

@@ -1,0 +1,354 @@
+// The engine binary against input nobody should send it: garbage and huge
+// lines on standard input, huge and self-running scripts, floods and extreme
+// sizes of datagrams, data directories that cannot be used, signals and a
+// closed standard output. Whatever comes, the engine keeps running, reports
+// what it was given, and still saves its settings when told to stop.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine_process.h"
+#include "temp_dir.h"
+#include "udp_peer.h"
+
+namespace {
+const std::string report =
+    "File System Init:\n"
+    "   archive formats:\n"
+    "      provides access to normal files\n";
+
+const std::string closing = "Closing file system...\n";
+
+class HostileInput : public ::testing::Test {
+protected:
+    void SetUp() override { init(""); }
+    void init(const std::string& script) { dir.write("data/init.cfg", script); }
+    EngineRun run(const std::string& input) { return run_engine(dir.path(), input); }
+    // A running engine, past its first prompt.
+    std::unique_ptr<EngineProcess> start()
+    {
+        auto engine = std::make_unique<EngineProcess>(dir.path());
+        EXPECT_TRUE(engine->wait_for("] ")) << engine->output();
+        return engine;
+    }
+    std::string saved() const { return dir.read("data/default.cfg"); }
+
+    TempDir dir;
+};
+
+bool ends_with(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+int count_of(const std::string& text, const std::string& piece)
+{
+    int count = 0;
+    for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+
+// The kernel's count of datagrams it dropped for the IPv4 UDP socket bound
+// to `port` on every interface (its receive queue was full), or -1 when no
+// such socket is listed.
+long udp_drops(int port)
+{
+    std::ifstream table("/proc/net/udp");
+    std::string line;
+    std::getline(table, line);  // the heading
+    char local[32];
+    std::snprintf(local, sizeof local, "00000000:%04X", port);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot;
+        std::string address;
+        fields >> slot >> address;
+        if (address != local)
+            continue;
+        std::string last;
+        for (std::string field; fields >> field;)
+            last = field;
+        return std::stol(last);
+    }
+    return -1;
+}
+
+// One datagram report of the engine: sender port, size and text.
+struct Report {
+    int port;
+    long size;
+    std::string text;
+};
+
+// Every datagram report in `output`, in order. The prompt may stand in front
+// of a report's first line.
+std::vector<Report> reports_in(const std::string& output)
+{
+    std::vector<Report> reports;
+    const std::string heading = "Packet from 127.0.0.1 ";
+    for (auto at = output.find(heading); at != std::string::npos; at = output.find(heading, at + 1)) {
+        const auto port_end = output.find('\n', at);
+        const auto size_end = output.find('\n', port_end + 1);
+        const auto text_end = size_end == std::string::npos ? size_end : output.find('\n', size_end + 1);
+        if (text_end == std::string::npos)
+            break;  // still arriving
+        Report one;
+        one.port = std::stoi(output.substr(at + heading.size(), port_end - at - heading.size()));
+        one.size = std::stol(output.substr(port_end + 1));
+        one.text = output.substr(size_end + 1, text_end - size_end - 1);
+        EXPECT_EQ(output.substr(port_end + 1, size_end - port_end - 1), std::to_string(one.size) + " bytes received");
+        reports.push_back(one);
+    }
+    return reports;
+}
+}
+
+TEST_F(HostileInput, BinaryAndZeroBytesOnStandardInputRunOnlyWhatPrecedesTheZero)
+{
+    std::string garbage;
+    for (int byte = 0; byte < 256; ++byte)
+        garbage += static_cast<char>(byte);
+    const EngineRun result = run(garbage + "\n" + garbage + garbage + "\n" + std::string("echo a\0echo b\n", 14)
+                                 + "\x1b[2J\xff\xfe\r\n" + "set vid_width 800\r\necho after\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    // Text behind a zero byte never runs as a line of its own.
+    EXPECT_NE(result.output.find("] a \n] "), std::string::npos);
+    EXPECT_EQ(result.output.find("b \n"), std::string::npos);
+    EXPECT_TRUE(ends_with(result.output, "] after \n] " + closing)) << result.output;
+    EXPECT_NE(saved().find("set vid_width \"800\"\n"), std::string::npos);
+}
+
+TEST_F(HostileInput, OneMebibyteLineRunsItsFirst1023Characters)
+{
+    const std::string line = "echo " + std::string(1 << 20, 'x');
+    const EngineRun result = run(line + "\necho after\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, report + "] " + std::string(1023 - 5, 'x') + " \n] after \n] " + closing);
+}
+
+TEST_F(HostileInput, OneMebibyteWithoutALineFeedThenEndOfInputLeavesTheEngineStoppable)
+{
+    auto engine = start();
+    engine->send("echo " + std::string(1 << 20, 'y'));
+    engine->close_input();
+    ASSERT_TRUE(engine->wait_for(std::string(1023 - 5, 'y') + " \n] ", 30)) << engine->output().size();
+    engine->signal(SIGTERM);
+    EXPECT_EQ(engine->wait_exit(), 0);
+    EXPECT_TRUE(ends_with(engine->output(), "] " + closing));
+}
+
+TEST_F(HostileInput, HundredThousandLineScriptRunsEveryLineAndOverlongOnesCut)
+{
+    std::string script;
+    for (int i = 0; i < 100000; ++i)
+        script += "echo line" + std::to_string(i) + "\n";
+    script += "echo " + std::string(1 << 20, 'z') + "\n" + "set vid_width 1234\n";
+    dir.write("data/big.cfg", script);
+    const EngineRun result = run("exec big.cfg\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(count_of(result.output, " \n"), 100001);
+    EXPECT_NE(result.output.find("] line0 \nline1 \n"), std::string::npos);
+    EXPECT_TRUE(ends_with(result.output, "line99999 \n" + std::string(1023 - 5, 'z') + " \n] " + closing));
+    EXPECT_NE(saved().find("set vid_width \"1234\"\n"), std::string::npos);
+}
+
+TEST_F(HostileInput, ScriptsThatExecThemselvesOrEachOtherEndAtTheNestingLimit)
+{
+    dir.write("data/self.cfg", "echo self\nexec self.cfg\n");
+    dir.write("data/ping.cfg", "exec pong.cfg\n");
+    dir.write("data/pong.cfg", "eval \"exec ping.cfg\"\n");
+    init("exec self.cfg\n");
+    const EngineRun result = run("exec ping.cfg\necho after\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    // Lines run at most 64 deep: init.cfg's line is the first level, and
+    // every self.cfg and every ping.cfg, pong.cfg and eval adds one.
+    EXPECT_EQ(count_of(result.output, "self \n"), 62);
+    EXPECT_EQ(count_of(result.output, "] exec ping.cfg\n"), 21);
+    // Both lines of the deepest self.cfg, the line of the deepest ping.cfg.
+    EXPECT_EQ(count_of(result.output, " not executed\n"), 3);
+    EXPECT_TRUE(ends_with(result.output, "] after \n] " + closing));
+}
+
+TEST_F(HostileInput, FloodOfDatagramsIsReportedIntactWhileTypedLinesStillRun)
+{
+    const int port = free_udp_port();
+    auto engine = start();
+    engine->send("n_open " + std::to_string(port) + "\n");
+    ASSERT_TRUE(engine->wait_for("socket open\n] ")) << engine->output();
+
+    UdpPeer peer;
+    const auto payload = [](int i) {
+        std::string text = "datagram " + std::to_string(i) + " ";
+        text.resize(40, static_cast<char>('a' + i % 26));
+        return text;
+    };
+    constexpr int total = 10000;
+    int sent = 0;
+    for (int i = 0; i < total; ++i) {
+        sent += peer.send_to(port, payload(i)) ? 1 : 0;
+        if (i == total / 2)
+            engine->send("echo typed during the flood\n");
+    }
+    EXPECT_EQ(sent, total);
+
+    // Every datagram the kernel did not drop for a full queue gets a report.
+    long drops = 0;
+    const bool drained = engine->wait_until(
+        [&] {
+            drops = udp_drops(port);
+            return count_of(engine->output(), " bytes received\n") >= sent - drops;
+        },
+        60);
+    EXPECT_TRUE(drained) << "reports: " << count_of(engine->output(), " bytes received\n") << " drops: " << drops;
+    EXPECT_NE(engine->output().find("typed during the flood \n] "), std::string::npos);
+
+    const std::vector<Report> reports = reports_in(engine->output());
+    EXPECT_EQ(static_cast<long>(reports.size()), sent - drops);
+    std::set<std::string> seen;
+    for (const Report& one : reports) {
+        EXPECT_EQ(one.port, peer.port());
+        ASSERT_EQ(one.size, 40) << one.text;
+        const int number = std::stoi(one.text.substr(9));
+        ASSERT_EQ(one.text, payload(number));
+        EXPECT_TRUE(seen.insert(one.text).second) << "reported twice: " << one.text;
+    }
+
+    engine->send("quit\n");
+    EXPECT_EQ(engine->wait_exit(), 0);
+}
+
+TEST_F(HostileInput, EmptyAndLargestDatagramsAreReportedWhole)
+{
+    const int port = free_udp_port();
+    auto engine = start();
+    engine->send("n_open " + std::to_string(port) + "\n");
+    ASSERT_TRUE(engine->wait_for("socket open\n] "));
+
+    std::string largest(65507, ' ');
+    for (std::size_t i = 0; i < largest.size(); ++i)
+        largest[i] = static_cast<char>('A' + i % 26);
+    UdpPeer peer;
+    const std::size_t from = engine->output().size();
+    ASSERT_TRUE(peer.send_to(port, ""));
+    ASSERT_TRUE(peer.send_to(port, largest));
+    ASSERT_TRUE(peer.send_to(port, ""));
+    const std::string heading = "Packet from 127.0.0.1 " + std::to_string(peer.port()) + "\n";
+    EXPECT_TRUE(engine->wait_for(heading + "0 bytes received\n\n" + heading + "65507 bytes received\n" + largest
+                                     + "\n" + heading + "0 bytes received\n\n",
+                                 20, from))
+        << engine->output().substr(from, 200);
+}
+
+TEST_F(HostileInput, MissingDataDirectoryIsReportedAndExitStaysZero)
+{
+    std::filesystem::remove_all(dir.at("data"));
+    const EngineRun result = run("exec any.cfg\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "Error executing \"init.cfg\"\n" + report
+                                 + "] Error executing \"any.cfg\"\n] Error writing \"default.cfg\"\n" + closing);
+}
+
+TEST_F(HostileInput, DataDirectoriesThatCannotHoldFilesLoseOnlyTheSettings)
+{
+    // Not even root can create files under /proc, nor under a regular file.
+    init("set gamepath /proc\nset basepath ./data/init.cfg\n");
+    const EngineRun result = run("set vid_width 800\nexec init.cfg\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, report + "] ] Error executing \"init.cfg\"\n] Error writing \"default.cfg\"\n" + closing);
+    EXPECT_FALSE(std::filesystem::exists("/proc/default.cfg"));
+}
+
+TEST_F(HostileInput, GamepathThatNamesAFileFallsBackToBasepath)
+{
+    init("set gamepath ./data/init.cfg\nexec other.cfg\n");
+    dir.write("data/other.cfg", "echo found\n");
+    const EngineRun result = run("set vid_width 800\nquit\n");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "found \n" + report + "] ] " + closing);
+    EXPECT_NE(saved().find("set vid_width \"800\"\n"), std::string::npos);
+}
+
+TEST_F(HostileInput, SigtermAndSigintSaveTheSettingsAndExitZero)
+{
+    for (const int number : {SIGTERM, SIGINT}) {
+        auto engine = start();
+        engine->send("set vid_width " + std::to_string(number) + "\necho set\n");
+        ASSERT_TRUE(engine->wait_for("set \n] "));
+        engine->signal(number);
+        EXPECT_EQ(engine->wait_exit(), 0) << "signal " << number;
+        EXPECT_TRUE(ends_with(engine->output(), "set \n] " + closing)) << engine->output();
+        EXPECT_NE(saved().find("set vid_width \"" + std::to_string(number) + "\"\n"), std::string::npos);
+    }
+}
+
+TEST_F(HostileInput, SignalDuringALongScriptStopsTheEngineAfterIt)
+{
+    std::string script = "echo begin\n";
+    for (int i = 0; i < 100000; ++i)
+        script += "set vid_height " + std::to_string(i) + "\necho " + std::to_string(i) + "\n";
+    dir.write("data/long.cfg", script + "echo end\n");
+    auto engine = start();
+    engine->send("exec long.cfg\n");
+    ASSERT_TRUE(engine->wait_for("begin \n"));
+    engine->signal(SIGINT);
+    EXPECT_EQ(engine->wait_exit(), 0);
+    EXPECT_TRUE(ends_with(engine->output(), "99999 \nend \n] " + closing));
+    EXPECT_NE(saved().find("set vid_height \"99999\"\n"), std::string::npos);
+}
+
+TEST_F(HostileInput, ClosedStandardOutputLeavesTheEngineRunningAndStoppable)
+{
+    for (const bool by_signal : {false, true}) {
+        auto engine = start();
+        engine->send("set vid_width 1111\necho set\n");
+        ASSERT_TRUE(engine->wait_for("set \n] "));
+        engine->close_output();
+        // Every write now fails with a broken pipe.
+        for (int i = 0; i < 100; ++i)
+            engine->send("ls_cmds\n");
+        std::this_thread::sleep_for(std::chrono::duration<double>(engine_time_scale()));
+        ASSERT_TRUE(engine->running());
+        if (by_signal)
+            engine->signal(SIGTERM);
+        else
+            engine->send("quit\n");
+        EXPECT_EQ(engine->wait_exit(), 0) << (by_signal ? "SIGTERM" : "quit");
+        EXPECT_NE(saved().find("set vid_width \"1111\"\n"), std::string::npos);
+        std::filesystem::remove(dir.at("data/default.cfg"));
+    }
+}
+
+TEST_F(HostileInput, SavedSettingsNeverReplayAsSomethingElse)
+{
+    init("exec default.cfg\n"
+         "set \"vid_width 1 //\" x\n"
+         "set \"a b //\" x\n"
+         "set trailing x\\\n"
+         "set kept \"two words\"\n");
+    EXPECT_EQ(run("quit\n").status, 0);
+    const std::string first = saved();
+    EXPECT_NE(first.find("// cannot be replayed: set vid_width 1 // \"x\"\n"), std::string::npos) << first;
+    EXPECT_NE(first.find("// cannot be replayed: set trailing \"x\\\"\n"), std::string::npos) << first;
+
+    // The replay leaves vid_width alone, creates no "a", and keeps what it
+    // can.
+    init("exec default.cfg\n");
+    const EngineRun replay = run("vid_width\na\nkept\ntrailing\nquit\n");
+    EXPECT_EQ(replay.output, report
+                                 + "] vid_width: 640    default: 640\n] Command \"a\" not found\n"
+                                   "] kept: two words    default: two words\n] Command \"trailing\" not found\n] "
+                                 + closing);
+    EXPECT_EQ(saved(), "// This file generated by Varnholt, do not edit.\n"
+                       "set vid_width \"640\"\nset vid_height \"480\"\nset vid_bpp \"16\"\nset vid_zdepth \"16\"\n"
+                       "set vid_stencil \"0\"\nset vid_fullscreen \"0\"\nset sys_prompt \"]\"\n"
+                       "set kept \"two words\"\n");
+}
