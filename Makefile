@@ -1,11 +1,18 @@
 # Thin wrapper around CMake: `make run` starts the engine, `make test` builds
-# and passes every test, once optimised and once under the sanitizers.
+# and passes every test, once optimised and once under the sanitizers, then
+# gives each fuzz target a smoke run when clang with libFuzzer is at hand.
 
 BUILD := build
 SANITIZE_BUILD := build/sanitize
+FUZZ_BUILD := build/fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: all run test engine bench compare clean
+# `make fuzz` runs every fuzz target this many seconds.
+FUZZ_SECONDS ?= 60
+FUZZ_CXX ?= clang++
+FUZZ_TARGETS := tokenizer console config
+
+.PHONY: all run test engine bench compare clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
@@ -29,6 +36,51 @@ test:
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	@if command -v $(FUZZ_CXX) >/dev/null 2>&1; then \
+	    $(MAKE) --no-print-directory fuzz-smoke; \
+	else \
+	    echo "$(FUZZ_CXX) not found: fuzz smoke runs skipped"; \
+	fi
+
+# The fuzz targets build with clang in a directory of their own; CMake
+# leaves them out when the compiler cannot link libFuzzer.
+fuzz-build:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# A few seconds per target over its seed corpus.
+fuzz-smoke: fuzz-build
+	cd $(FUZZ_BUILD) && ctest --output-on-failure --no-tests=ignore -j $(JOBS)
+
+# FUZZ_SECONDS per target. New inputs go to $(FUZZ_BUILD)/corpus/<target>,
+# crashes to $(FUZZ_BUILD)/artifacts; copy an input worth keeping into
+# fuzz/corpus/<target>.
+fuzz: fuzz-build
+	@for target in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$target $(FUZZ_BUILD)/artifacts || exit 1; \
+	    echo "== $${target}_fuzz, $(FUZZ_SECONDS) seconds"; \
+	    $(FUZZ_BUILD)/fuzz/$${target}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	        -print_final_stats=1 -dict=fuzz/$$target.dict -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$target- \
+	        $(FUZZ_BUILD)/corpus/$$target fuzz/corpus/$$target || exit 1; \
+	done
+
+# The black-box tests with the engine under Valgrind's memcheck: no invalid
+# access, no uninitialised value, nothing definitely lost at exit. Every
+# engine process logs to a file of its own; any non-empty log fails.
+MEMCHECK_LOGS := $(abspath $(BUILD))/memcheck
+MEMCHECK := valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite \
+    --show-leak-kinds=definite --track-origins=yes --log-file=$(MEMCHECK_LOGS)/%p.log
+
+memcheck:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target varnholt engine_tests
+	rm -rf $(MEMCHECK_LOGS) && mkdir -p $(MEMCHECK_LOGS)
+	cd $(BUILD) && VARNHOLT_WRAPPER="$(MEMCHECK)" ctest -L blackbox --output-on-failure -j $(JOBS)
+	@if [ -n "$$(find $(MEMCHECK_LOGS) -name '*.log' -size +0)" ]; then \
+	    find $(MEMCHECK_LOGS) -name '*.log' -size +0 -exec cat {} +; \
+	    echo "memcheck: errors above"; exit 1; \
+	fi
+	@echo "memcheck: clean"
 
 # Micro-benchmarks (Google Benchmark) of the console's hot paths.
 bench:
