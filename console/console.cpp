@@ -9,6 +9,7 @@
 #include "console/function.h"
 #include "console/script_reader.h"
 #include "engine/engine.h"
+#include "engine/signals.h"
 #include "vfs/vfs_stream.h"
 
 namespace {
@@ -151,7 +152,10 @@ void exec_command(ArgList& args)
         return;
     }
     char line[script_line_size];
-    while (read_script_line(script, line))
+    // A stop request (Ctrl-C, SIGTERM) ends every running script, so that
+    // the frame ends and the shutdown comes even when scripts run each
+    // other without end.
+    while (!sys_stop_requested() && read_script_line(script, line))
         console.execute(line, false);
     script.close();
 }

@@ -1,9 +1,9 @@
 /*
  * Process signals. SIGINT (Ctrl-C at the terminal) and SIGTERM (a service
  * manager stopping a dedicated server) ask for the same shutdown as `quit`.
- * The handler only records the request; the frame loop acts on it at the
- * start of its next frame, so the line or script that is running finishes
- * first and default.cfg is written. SIGPIPE is ignored: once standard output
+ * The handler only records the request. Running scripts stop at their next
+ * line, and the frame loop acts on the request at the start of its next
+ * frame, so default.cfg is written with the settings as they stand. SIGPIPE is ignored: once standard output
  * is closed its writes fail and the engine keeps running, to be stopped by
  * `quit` or a signal.
  */
