@@ -1,6 +1,5 @@
 #include "console/function.h"
 
-#include <cstring>
 #include <strings.h>
 
 #include "console/console.h"

@@ -11,6 +11,13 @@
 
 #include "tokenizer/tokenizer.h"
 
+// The C locale's white space, without a locale lookup per character: what
+// separates words, for the tokenizers and for the values parsed from them.
+inline bool is_c_space(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 class BufferedTokenizer : public Tokenizer {
 public:
     static constexpr int buffer_size = 1024;
@@ -33,8 +40,7 @@ protected:
     // or null when the rest is white space and comments or on an error.
     virtual const char* scan_token() = 0;
 
-    // The C locale's white space, without a locale lookup per character.
-    static bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+    static bool is_space(char c) { return is_c_space(c); }
 
     void skip_whitespace();
     // With the cursor on the "/" of "/*": skips to just past the next "*/",

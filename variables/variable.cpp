@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/name_index.h"
+#include "tokenizer/buffered_tokenizer.h"
 
 namespace {
 // The sentinel and the index by name of the first variable, in list order,
@@ -25,24 +26,19 @@ Registry& registry()
 // building a stream per value. Leading white space is skipped. A string
 // takes the first word; a number stops at the first non-digit, is 0 when
 // no digit begins the text and the nearest limit when out of range.
-bool is_space(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 void extract(const char* text, std::string& value)
 {
-    while (is_space(*text))
+    while (is_c_space(*text))
         ++text;
     const char* end = text;
-    while (*end && !is_space(*end))
+    while (*end && !is_c_space(*end))
         ++end;
     value.assign(text, end);
 }
 
 void extract(const char* text, int& value)
 {
-    while (is_space(*text))
+    while (is_c_space(*text))
         ++text;
     const bool negative = *text == '-';
     if (*text == '+' || *text == '-')

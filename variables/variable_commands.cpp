@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
-#include <strings.h>
 
 #include "console/console.h"
+#include "console/name_index.h"
 #include "console/script_reader.h"
 #include "tokenizer/simple_tokenizer.h"
 #include "vfs/vfs_stream.h"
@@ -92,7 +92,7 @@ void del_command(ArgList& args)
     }
     const char* name = args.arg(1);
     for (auto it = created.begin(); it != created.end(); ++it) {
-        if (strcasecmp((*it)->name(), name) == 0) {
+        if (same_name((*it)->name(), name)) {
             delete *it;
             created.erase(it);
             console << name << " has been deleted" << std::endl;
