@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/function.h"
+#include "net/display_text.h"
 #include "net/packet.h"
 
 std::unique_ptr<Socket> net_socket;
@@ -21,26 +22,6 @@ bool parse_port(const char* text, int& port)
         return false;
     port = static_cast<int>(number);
     return true;
-}
-
-// The payload up to its first zero byte. Anyone on the network can send
-// anything, so control characters are shown as \xNN and cannot reach the
-// user's terminal as commands.
-std::string payload_text(const Packet& packet)
-{
-    static const char hex_digits[] = "0123456789abcdef";
-    std::string text;
-    for (int i = 0; i < packet.size && packet.data[i] != '\0'; ++i) {
-        const unsigned char byte = static_cast<unsigned char>(packet.data[i]);
-        if (byte < 0x20 || byte == 0x7f) {
-            text += "\\x";
-            text += hex_digits[byte >> 4];
-            text += hex_digits[byte & 0xf];
-        } else {
-            text += static_cast<char>(byte);
-        }
-    }
-    return text;
 }
 
 void n_open_command(ArgList& args)
@@ -101,7 +82,9 @@ void net_frame()
     }
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;
-    console << payload_text(packet) << std::endl;
+    // Anyone on the network can send anything: nothing of it may reach the
+    // terminal as a command.
+    console << display_text(packet.data, static_cast<std::size_t>(packet.size)) << std::endl;
 }
 
 bool net_shutdown()

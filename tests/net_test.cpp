@@ -128,6 +128,15 @@ TEST_F(NetTest, ControlBytesFromAPeerAreEscaped)
                                  10, from))
         << engine->output();
     EXPECT_EQ(engine->output().find('\x1b'), std::string::npos);
+
+    // 8-bit controls too (0x9b is a CSI on some terminals), raw or as UTF-8;
+    // other UTF-8 text stays readable.
+    const std::size_t second = engine->output().size();
+    peer.send_to(q, "A\x9b" "31mB \xc2\x9b" "31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac");
+    EXPECT_TRUE(engine->wait_for(report(peer.port(), "27 bytes received\n")
+                                     + "A\\x9b31mB \\xc2\\x9b31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac\n",
+                                 10, second))
+        << engine->output();
 }
 
 TEST_F(NetTest, PortThatIsTakenIsReportedAndTheSocketCannotSend)
