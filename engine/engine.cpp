@@ -18,6 +18,9 @@ ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), false);
 
 namespace {
 ArgList* recorded_args = nullptr;
+// A stop request cut the start-up scripts short: the settings are only
+// partly loaded, and saving them would lose the rest for good.
+bool startup_interrupted = false;
 
 void time_start_command(ArgList&)
 {
@@ -48,6 +51,7 @@ void eng_run(ArgList& args)
 {
     common_init(&args);
     console.execute("exec init.cfg", false);
+    startup_interrupted = sys_stop_requested();
     console.set_startup_complete();
     vfs_init();
     net_init();
@@ -85,7 +89,9 @@ bool eng_shutdown()
     if (host_initted())
         host_close();
     net_shutdown();
-    if (!write_config("default.cfg"))
+    if (startup_interrupted)
+        console << "Start-up interrupted, \"default.cfg\" not written" << std::endl;
+    else if (!write_config("default.cfg"))
         console << "Error writing \"default.cfg\"" << std::endl;
     vfs_close();
     return true;

@@ -6,9 +6,19 @@
 namespace {
 volatile std::sig_atomic_t stop_requested = 0;
 
-void request_stop(int)
+void request_stop(int number)
 {
-    stop_requested = 1;
+    if (!stop_requested) {
+        stop_requested = 1;
+        return;
+    }
+    // The default action, at once: everything here is async-signal-safe.
+    std::signal(number, SIG_DFL);
+    sigset_t self;
+    sigemptyset(&self);
+    sigaddset(&self, number);
+    sigprocmask(SIG_UNBLOCK, &self, nullptr);
+    raise(number);
 }
 
 void handle(int number, void (*handler)(int))
@@ -17,6 +27,9 @@ void handle(int number, void (*handler)(int))
     std::memset(&action, 0, sizeof action);
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
+    // Neither stop signal interrupts the other's handler.
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
     // Blocking calls resume after the handler; the polls of standard input
     // and of the socket return early instead, and both count that as
     // "nothing ready" for this frame.
@@ -30,6 +43,7 @@ void sys_init_signals()
     handle(SIGINT, request_stop);
     handle(SIGTERM, request_stop);
     handle(SIGPIPE, SIG_IGN);
+    handle(SIGXFSZ, SIG_IGN);
 }
 
 bool sys_stop_requested()

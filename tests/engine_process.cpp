@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -43,7 +44,7 @@ double engine_time_scale()
     return scale;
 }
 
-EngineProcess::EngineProcess(const std::string& directory, Input input)
+EngineProcess::EngineProcess(const std::string& directory, Input input, long file_size_limit)
 {
     std::signal(SIGPIPE, SIG_IGN);
     // Built before the fork: the child may only exec or _exit.
@@ -66,6 +67,10 @@ EngineProcess::EngineProcess(const std::string& directory, Input input)
         std::signal(SIGPIPE, SIG_DFL);
         if (chdir(directory.c_str()) != 0)
             _exit(126);
+        if (file_size_limit >= 0) {
+            const rlimit limit {static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         if (input == Input::dev_null) {
             const int null = open("/dev/null", O_RDONLY);
             dup2(null, STDIN_FILENO);
@@ -185,7 +190,7 @@ int EngineProcess::wait_exit(double seconds)
         const pid_t done = waitpid(pid, &raw, WNOHANG);
         if (done == pid) {
             pid = -1;
-            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            record_exit(raw);
             break;
         }
         if (seconds_since(start) > seconds) {
@@ -208,10 +213,16 @@ bool EngineProcess::running()
         int raw = 0;
         if (waitpid(pid, &raw, WNOHANG) == pid) {
             pid = -1;
-            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            record_exit(raw);
         }
     }
     return pid > 0;
+}
+
+void EngineProcess::record_exit(int raw)
+{
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    termination_signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
 }
 
 void EngineProcess::signal(int number)

@@ -16,8 +16,10 @@ class EngineProcess {
 public:
     enum class Input { pipe, dev_null };
 
-    // Starts the engine with `directory` as its working directory.
-    explicit EngineProcess(const std::string& directory, Input input = Input::pipe);
+    // Starts the engine with `directory` as its working directory and, when
+    // `file_size_limit` is not negative, that limit on the size of the files
+    // it writes (RLIMIT_FSIZE, in bytes).
+    explicit EngineProcess(const std::string& directory, Input input = Input::pipe, long file_size_limit = -1);
     // Kills the engine if it still runs.
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
@@ -41,9 +43,12 @@ public:
     // was still running after `seconds` (it is killed then) or died of a
     // signal.
     int wait_exit(double seconds = 20);
+    // The signal that ended the engine, or 0.
+    int killed_by() const { return termination_signal; }
     void signal(int number);
 
     const std::string& output() const { return out; }
+    pid_t process_id() const { return pid; }
     // Whether the engine has neither exited nor been waited for.
     bool running();
 
@@ -52,12 +57,14 @@ private:
     template <typename Done>
     bool pump(double seconds, Done done);
     bool read_available(int timeout_ms);
+    void record_exit(int raw);
 
     pid_t pid = -1;
     int to_engine = -1;
     int from_engine = -1;
     std::string out;
     int status = -1;
+    int termination_signal = 0;
 };
 
 // 1, or a larger factor for every time limit when the engine runs under

@@ -5,6 +5,7 @@
 // what it was given, and still saves its settings when told to stop.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine_process.h"
 #include "temp_dir.h"
@@ -352,4 +357,101 @@ TEST_F(HostileInput, SavedSettingsNeverReplayAsSomethingElse)
                        "set vid_width \"640\"\nset vid_height \"480\"\nset vid_bpp \"16\"\nset vid_zdepth \"16\"\n"
                        "set vid_stencil \"0\"\nset vid_fullscreen \"0\"\nset sys_prompt \"]\"\n"
                        "set kept \"two words\"\n");
+}
+
+namespace {
+// Opens the named pipe `path` for writing once a reader has it open, within
+// ten seconds; -1 otherwise. Never blocks: a test must not hang.
+int open_pipe_for_writing(const std::string& path)
+{
+    for (int tries = 0; tries < 1000; ++tries) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0 || errno != ENXIO)
+            return fd;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+}
+
+// Whether the process waits in the kernel for a named pipe's other end.
+bool waits_for_pipe_partner(pid_t pid)
+{
+    std::ifstream wchan("/proc/" + std::to_string(pid) + "/wchan");
+    std::string where;
+    return wchan >> where && where == "wait_for_partner";
+}
+}
+
+TEST_F(HostileInput, StopRequestDuringStartUpLeavesTheSavedSettingsAlone)
+{
+    const std::string settings = "// saved\nset vid_width \"800\"\nset sys_prompt \">\"\n";
+    dir.write("data/default.cfg", settings);
+    ASSERT_EQ(mkfifo(dir.at("data/slow.cfg").c_str(), 0600), 0);
+    init("exec slow.cfg\nexec default.cfg\n");
+    EngineProcess engine(dir.path());
+    // The engine is inside slow.cfg once it has the pipe open; the request
+    // lands before it reads the line.
+    const int pipe_end = open_pipe_for_writing(dir.at("data/slow.cfg"));
+    ASSERT_GE(pipe_end, 0);
+    engine.signal(SIGTERM);
+    const std::string line = "set vid_width 1\n";
+    EXPECT_EQ(write(pipe_end, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    close(pipe_end);
+    EXPECT_EQ(engine.wait_exit(), 0);
+    EXPECT_EQ(engine.output(), report + "Start-up interrupted, \"default.cfg\" not written\n" + closing);
+    EXPECT_EQ(saved(), settings);
+}
+
+TEST_F(HostileInput, SecondStopRequestEndsAnEngineBlockedInAScript)
+{
+    std::filesystem::create_directory(dir.at("data/folder"));
+    ASSERT_EQ(mkfifo(dir.at("data/pipe.cfg").c_str(), 0600), 0);
+    auto engine = start();
+    // A directory is no script: the same error as a missing file.
+    engine->send("exec folder\n");
+    EXPECT_TRUE(engine->wait_for("] Error executing \"folder\"\n] ")) << engine->output();
+
+    // Nobody ever writes the pipe: opening it blocks the frame loop.
+    engine->send("exec pipe.cfg\n");
+    EXPECT_TRUE(engine->wait_until([&] { return waits_for_pipe_partner(engine->process_id()); }));
+    engine->signal(SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(engine->running());
+    engine->signal(SIGTERM);
+    EXPECT_EQ(engine->wait_exit(1), -1);
+    EXPECT_EQ(engine->killed_by(), SIGTERM);
+}
+
+TEST_F(HostileInput, SettingsAreReplacedWholeOrNotAtAll)
+{
+    // Far more settings than the 8 KiB the engine may write: the save fails
+    // half-way and the old file must survive it.
+    std::string script;
+    for (int i = 0; i < 100; ++i)
+        script += "set big" + std::to_string(i) + " " + std::string(200, 'v') + "\n";
+    init(script);
+    const std::string settings = "// saved\nset vid_width \"800\"\n";
+    dir.write("data/default.cfg", settings);
+    {
+        EngineProcess engine(dir.path(), EngineProcess::Input::pipe, 8192);
+        engine.send("quit\n");
+        EXPECT_EQ(engine.wait_exit(), 0);
+        EXPECT_NE(engine.output().find("Error writing \"default.cfg\"\n" + closing), std::string::npos);
+    }
+    EXPECT_EQ(saved(), settings);
+
+    // A link stays a link; its target gets the settings. No temporary file
+    // is left behind either way.
+    init("");
+    std::filesystem::remove(dir.at("data/default.cfg"));
+    std::filesystem::create_symlink("../real.cfg", dir.at("data/default.cfg"));
+    EXPECT_EQ(run("set vid_width 900\nquit\n").status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.at("data/default.cfg")));
+    EXPECT_NE(dir.read("real.cfg").find("set vid_width \"900\"\n"), std::string::npos);
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.at("data")))
+        names.insert(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string> {"data", "default.cfg", "init.cfg", "real.cfg"}));
 }

@@ -17,6 +17,6 @@
 const std::vector<Variable<std::string>*>& created_variables();
 
 // Writes the header line and every persistent variable's `set` line to
-// `file_name` under the data directories. False when the file cannot be
-// opened or written.
+// `file_name` under the data directories, replacing the file whole or not
+// at all (see vfs_save_file). False when it cannot be written.
 bool write_config(const char* file_name);

@@ -1,6 +1,7 @@
 #include "vfs/archive.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/copy_string.h"
@@ -85,6 +86,10 @@ std::string VFS_FileArchive::full_name(const char* name) const
 
 bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::openmode mode)
 {
+    // A directory opens for reading, then fails every read as if empty.
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return false;
     // filebuf creates files with 0666; create it first with our own bits.
     const bool creates = (mode & std::ios::out) && (!(mode & std::ios::in) || (mode & (std::ios::trunc | std::ios::app)));
     if (creates) {

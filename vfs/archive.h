@@ -59,6 +59,6 @@ private:
     char* path;  // owned, array-allocated
 };
 
-// Opens `path` in `buffer`. A file that the open creates gets the
-// permission bits 0664, less the process's file-creation mask.
+// Opens `path` in `buffer`; a directory never opens. A file that the open
+// creates gets the permission bits 0664, less the file-creation mask.
 bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::openmode mode);
