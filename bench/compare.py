@@ -34,7 +34,16 @@ def script_lines(count):
         yield f"set {name} $x", f"set {name} $x", None
 
 
-def write_workloads(base, script_count, echo_count):
+def name_lines(count):
+    """Creates count variables, then deletes each; returns (engine lines, tcl lines, output)."""
+    names = [f"n{i}" for i in range(count)]
+    engine = [f"set {name} {i}" for i, name in enumerate(names)] + [f"del {name}" for name in names]
+    tcl = [f"set {name} {i}" for i, name in enumerate(names)]
+    tcl += [f'unset {name}; puts "{name} has been deleted"' for name in names]
+    return engine, tcl, "".join(f"{name} has been deleted\n" for name in names)
+
+
+def write_workloads(base, script_count, echo_count, name_count):
     """Writes each workload's files; returns {workload: (engine dir, tcl file, expected)}."""
     workloads = {}
 
@@ -73,6 +82,15 @@ def write_workloads(base, script_count, echo_count):
         tcl_file("echo", f'puts "{echo_line}"\n' * echo_count),
         f"{echo_line}\n" * echo_count,
     )
+
+    # The same workload with 10x fewer names shows whether the cost is linear.
+    for name, count in (("names", name_count), ("names_small", name_count // 10)):
+        engine, tcl, expected = name_lines(count)
+        workloads[name] = (
+            engine_dir(name, "exec work.cfg\n", "\n".join(engine) + "\nquit\n"),
+            tcl_file(name, "\n".join(tcl) + "\n"),
+            expected,
+        )
 
     hello_source = os.path.join(base, "hello.cpp")
     with open(hello_source, "w") as f:
@@ -129,7 +147,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--script-lines", type=int, default=1_000_000)
     parser.add_argument("--echo-lines", type=int, default=200_000)
-    parser.add_argument("--only", choices=["script", "echo", "startup"], help="run one workload")
+    parser.add_argument("--names", type=int, default=100_000)
+    parser.add_argument("--only", choices=["script", "echo", "names", "startup"], help="run one workload")
     args = parser.parse_args()
     engine = os.path.abspath(args.engine)
     tclsh = shutil.which("tclsh")
@@ -138,15 +157,21 @@ def main():
 
     base = tempfile.mkdtemp(prefix="varnholt-compare-")
     try:
-        workloads = write_workloads(base, args.script_lines, args.echo_lines)
+        workloads = write_workloads(base, args.script_lines, args.echo_lines, args.names)
         script_dir, script_tcl, script_out = workloads["script"]
         echo_dir, echo_tcl, echo_out = workloads["echo"]
+        names_dir, names_tcl, names_out = workloads["names"]
+        small_dir, small_tcl, small_out = workloads["names_small"]
         start_dir, hello, hello_out = workloads["startup"]
 
         check("engine script", [engine], script_dir, script_out + "Closing file system...\n", base)
         check("tclsh script", [tclsh, script_tcl], base, script_out, base)
         check("engine echo", [engine], echo_dir, echo_out + "Closing file system...\n", base)
         check("tclsh echo", [tclsh, echo_tcl], base, echo_out, base)
+        check("engine names", [engine], names_dir, names_out + "Closing file system...\n", base)
+        check("tclsh names", [tclsh, names_tcl], base, names_out, base)
+        check("engine names, 10x fewer", [engine], small_dir, small_out + "Closing file system...\n", base)
+        check("tclsh names, 10x fewer", [tclsh, small_tcl], base, small_out, base)
         check("engine start-up", [engine], start_dir, "Closing file system...\n", base)
         check("hello world", [hello], base, hello_out, base)
 
@@ -155,6 +180,10 @@ def main():
              [([engine], script_dir), ([tclsh, script_tcl], base)], args.rounds, "/dev/null"),
             ("echo", "echo, 200k lines to a file", "tclsh", 1.0,
              [([engine], echo_dir), ([tclsh, echo_tcl], base)], args.rounds, os.path.join(base, "echo.out")),
+            ("names", f"set+del {args.names // 10:,} new names", "tclsh", 2.0,
+             [([engine], small_dir), ([tclsh, small_tcl], base)], args.rounds, "/dev/null"),
+            ("names", f"set+del {args.names:,} new names", "tclsh", 2.0,
+             [([engine], names_dir), ([tclsh, names_tcl], base)], args.rounds, "/dev/null"),
             ("startup", "start-up and quit", "C++ hello", 1.5,
              [([engine], start_dir), ([hello], base)], args.rounds * 20, "/dev/null"),
         ]
@@ -168,6 +197,10 @@ def main():
             mark = "" if ratio <= target else "  over"
             print(f"{label:32} {t_engine * 1000:8.1f}ms {t_other * 1000:8.1f}ms {ratio:6.2f}x {'<=' + str(target) + 'x':>8}"
                   f" {m_engine / 1024:11.1f} {m_other / 1024:10.1f}  ({other}){mark}")
+        if args.only in (None, "names"):
+            small, large = [row[3] for row in rows if row[0].startswith("set+del")]
+            print(f"set+del, 10x the names: engine {large[0][0] / small[0][0]:.1f}x the time,"
+                  f" tclsh {large[1][0] / small[1][0]:.1f}x (target: linear, about 10x)")
         if args.only in (None, "startup"):
             startup_mib = rows[-1][3][0][1] / 1024
             print(f"peak memory at start-up: {startup_mib:.1f} MiB (target <= 6 MiB)")

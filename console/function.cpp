@@ -3,21 +3,25 @@
 #include <strings.h>
 
 #include "console/console.h"
-#include "console/name_index.h"
 #include "engine/copy_string.h"
 
 namespace {
-// The list head and the index of the linked objects by name, created
-// together on first use and destroyed together after every member.
+// The list with its head and the index of the linked objects by name,
+// created together on first use and destroyed together after every member.
 struct Registry {
-    Function head {nullptr, "null"};
-    NameIndex<Function> index;
+    Function::List list {nullptr, "null"};
+    Function::Index index;
 };
 
 Registry& registry()
 {
     static Registry instance;
     return instance;
+}
+
+Function* find_key(const NameKey& key)
+{
+    return registry().index.find(key);
 }
 }
 
@@ -26,30 +30,23 @@ Function::Function(const char* name, const char* type_name) : type_name_(copy_st
     if (!name)
         return;
     name_ = copy_string(name);
-    if (FunctionList::find(name)) {
+    const NameKey key = name_key(name_);
+    name_hash_ = key.hash;
+    if (find_key(key)) {
         console << "Name collision: " << name << " already exists" << std::endl;
         return;
     }
-    Function* tail = &FunctionList::head();
-    while (tail->next_)
-        tail = tail->next_;
-    tail->next_ = this;
-    registry().index.insert(name_, this);
+    registry().list.append(*this);
+    registry().index.insert(*this);
 }
 
 Function::~Function()
 {
-    // Only the object filed under its name is linked: the head, unnamed
-    // objects and refused duplicates never touch the list (the head may be
-    // the very object being torn down).
-    if (name_ && registry().index.find(name_) == this) {
-        registry().index.erase(name_);
-        for (Function* f = &FunctionList::head(); f; f = f->next_) {
-            if (f->next_ == this) {
-                f->next_ = next_;
-                break;
-            }
-        }
+    // The head, unnamed objects and refused duplicates were never linked
+    // (the head may be the very object being torn down with the registry).
+    if (List::is_linked(*this)) {
+        registry().index.erase(*this);
+        registry().list.unlink(*this);
     }
     delete[] name_;
     delete[] type_name_;
@@ -71,12 +68,17 @@ void Command::exec(ArgList& args)
 
 Function& FunctionList::head()
 {
-    return registry().head;
+    return registry().list.head();
 }
 
 Function* FunctionList::find(const char* name)
 {
-    return name ? registry().index.find(name) : nullptr;
+    return name ? find_key(name_key(name)) : nullptr;
+}
+
+Function* FunctionList::find(const char* name, std::size_t length)
+{
+    return name ? find_key(name_key(name, length)) : nullptr;
 }
 
 bool FunctionList::execute(ArgList& args)

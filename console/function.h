@@ -9,10 +9,14 @@
  */
 #pragma once
 
+#include <cstddef>
+
 // Included here so that every file that registers a Function also builds the
 // console before its own static objects: a collision message needs it.
 #include "console/arg_list.h"
 #include "console/console.h"
+#include "console/intrusive_list.h"
+#include "console/name_index.h"
 
 class Function {
 public:
@@ -28,16 +32,24 @@ public:
     // Runs the object with a line whose element 0 names it.
     virtual void exec(ArgList& args);
 
-    Function* next() const { return next_; }
+    Function* next() const { return list_link.next; }
     // Null only for the list head.
     const char* name() const { return name_; }
+    // name_key(name()).hash, for the name indexes.
+    std::size_t name_hash() const { return name_hash_; }
     // "Command", "Variable", "ReadOnlyVariable", or "null" for the head.
     const char* type_name() const { return type_name_; }
 
 private:
-    Function* next_ = nullptr;
+    ListLink<Function> list_link;
+    NameLink<Function> name_link;
     char* name_ = nullptr;       // owned, array-allocated
     char* type_name_ = nullptr;  // owned, array-allocated
+    std::size_t name_hash_ = 0;
+
+public:
+    using List = IntrusiveList<Function, &Function::list_link>;
+    using Index = NameIndex<Function, &Function::name_link>;
 };
 
 using CommandCallback = void (*)(ArgList& args);
@@ -60,6 +72,8 @@ namespace FunctionList {
 Function& head();
 // The linked object named `name` ignoring ASCII case, or null.
 Function* find(const char* name);
+// The same for a name of `length` characters that need no zero after them.
+Function* find(const char* name, std::size_t length);
 // Runs the object named by args.arg(0); false (and no message) when none is.
 bool execute(ArgList& args);
 }

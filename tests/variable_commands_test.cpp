@@ -103,3 +103,15 @@ TEST(VariableCommands, ResetAllRestoresCreatedAndBuiltInVariables)
     EXPECT_EQ(static_cast<Variable<std::string>*>(VariableList::find("vc_reset"))->value, "first");
     EXPECT_EQ(static_cast<Variable<int>*>(VariableList::find("vid_height"))->value, 480);
 }
+
+TEST(VariableCommands, DelReachesACreatedVariableThatACommandShadows)
+{
+    ConsoleCapture capture;
+    console.set_startup_complete();
+    console.execute("set ls_cmds x", false);
+    console.execute("del LS_CMDS", false);
+    EXPECT_EQ(capture.take(), "Name collision: ls_cmds already exists\nls_cmds was created with the value of x\n"
+                              "LS_CMDS has been deleted\n");
+    EXPECT_EQ(VariableList::find("ls_cmds"), nullptr);
+    EXPECT_STREQ(FunctionList::find("ls_cmds")->type_name(), "Command");
+}

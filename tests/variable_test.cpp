@@ -209,3 +209,43 @@ TEST(Variable, ParsingAgreesWithStreamExtraction)
         ASSERT_EQ(word.value, expected_word) << '"' << text << '"';
     }
 }
+
+TEST(VariableList, IndexKeepsListOrderWhileItGrows)
+{
+    ConsoleCapture quiet;
+    auto first = std::make_unique<Variable<int>>("var_grow", 1, false);
+    // More names than the index has buckets, unless another test already
+    // registered a thousand at once: the index doubles at least once.
+    std::vector<std::unique_ptr<Variable<int>>> many;
+    for (int i = 0; i < 1000; ++i)
+        many.push_back(std::make_unique<Variable<int>>(("var_grow_" + std::to_string(i)).c_str(), i, false));
+    Variable<int> second("VAR_GROW", 2, false);
+    for (const auto& one : many)
+        ASSERT_EQ(VariableList::find(one->name()), one.get());
+    EXPECT_EQ(VariableList::find("var_grow"), first.get());
+    first.reset();
+    EXPECT_EQ(VariableList::find("var_grow"), &second);
+    many.clear();
+    EXPECT_EQ(VariableList::find("var_grow_0"), nullptr);
+}
+
+TEST(VariableList, NamesGivenByLengthNeedNoZero)
+{
+    Variable<int> variable("var_len", 1, false);
+    Command command("fn_len", nullptr);
+    const struct {
+        const char* text;
+        std::size_t length;
+        bool found;
+    } cases[] = {
+        {"var_lenXYZ", 7, true}, {"VAR_LEN", 7, true}, {"var_le", 6, false},
+        {"var_len\0", 8, false}, {"var_lenX", 8, false},
+    };
+    for (const auto& one : cases) {
+        EXPECT_EQ(VariableList::find(one.text, one.length), one.found ? &variable : nullptr) << one.text;
+        std::string name = one.text;
+        name.replace(0, 3, "fn");
+        EXPECT_EQ(FunctionList::find(name.c_str(), one.length - 1), one.found ? &command : nullptr) << name;
+    }
+    EXPECT_EQ(VariableList::find(nullptr, 3), nullptr);
+}

@@ -5,15 +5,14 @@
 #include <limits>
 
 #include "console/console.h"
-#include "console/name_index.h"
 #include "tokenizer/buffered_tokenizer.h"
 
 namespace {
-// The sentinel and the index by name of the first variable, in list order,
-// of each name; created together on first use, destroyed after every member.
+// The list with its sentinel and the index of every linked variable by
+// name, created together on first use and destroyed after every member.
 struct Registry {
-    BaseVariable sentinel {nullptr, nullptr, false};
-    NameIndex<BaseVariable> index;
+    BaseVariable::List list {nullptr, nullptr, false};
+    BaseVariable::Index index;
 };
 
 Registry& registry()
@@ -97,33 +96,16 @@ BaseVariable::BaseVariable(const char* name, const char* kind, bool persistent)
 {
     if (!name)
         return;
-    BaseVariable* tail = &VariableList::head();
-    while (tail->next_variable_)
-        tail = tail->next_variable_;
-    tail->next_variable_ = this;
-    registry().index.insert(Function::name(), this);
+    registry().list.append(*this);
+    registry().index.insert(*this);
 }
 
 BaseVariable::~BaseVariable()
 {
-    // The sentinel is unnamed and must not look itself up while it dies.
-    if (!name())
-        return;
-    // A later variable of the same name becomes the one the name finds.
-    if (registry().index.find(name()) == this) {
-        BaseVariable* same = next_variable_;
-        while (same && !same_name(same->name(), name()))
-            same = same->next_variable_;
-        if (same)
-            registry().index.replace(same->name(), same);
-        else
-            registry().index.erase(name());
-    }
-    for (BaseVariable* v = &VariableList::head(); v; v = v->next_variable_) {
-        if (v->next_variable_ == this) {
-            v->next_variable_ = next_variable_;
-            break;
-        }
+    // The sentinel and unnamed variables were never linked.
+    if (List::is_linked(*this)) {
+        registry().index.erase(*this);
+        registry().list.unlink(*this);
     }
 }
 
@@ -256,12 +238,17 @@ template class ReadOnlyVariable<Timer>;
 
 BaseVariable& VariableList::head()
 {
-    return registry().sentinel;
+    return registry().list.head();
 }
 
 BaseVariable* VariableList::find(const char* name)
 {
-    return name ? registry().index.find(name) : nullptr;
+    return name ? registry().index.find(name_key(name)) : nullptr;
+}
+
+BaseVariable* VariableList::find(const char* name, std::size_t length)
+{
+    return name ? registry().index.find(name_key(name, length)) : nullptr;
 }
 
 bool VariableList::set_by_name(const char* name, const char* text)

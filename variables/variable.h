@@ -15,6 +15,7 @@
  */
 #pragma once
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 
@@ -39,11 +40,16 @@ public:
 
     // Whether the configuration writer saves this variable.
     bool persistent() const { return persistent_; }
-    BaseVariable* next_variable() const { return next_variable_; }
+    BaseVariable* next_variable() const { return variable_link.next; }
 
 private:
     bool persistent_;
-    BaseVariable* next_variable_ = nullptr;
+    ListLink<BaseVariable> variable_link;
+    NameLink<BaseVariable> variable_name_link;
+
+public:
+    using List = IntrusiveList<BaseVariable, &BaseVariable::variable_link>;
+    using Index = NameIndex<BaseVariable, &BaseVariable::variable_name_link>;
 };
 
 // A settable variable with a default.
@@ -99,8 +105,10 @@ namespace VariableList {
 // before this file's globals are initialised. The sentinel has no name and
 // is never returned by find.
 BaseVariable& head();
-// The variable named `name` ignoring ASCII case, or null.
+// The first variable in list order named `name` ignoring ASCII case, or null.
 BaseVariable* find(const char* name);
+// The same for a name of `length` characters that need no zero after them.
+BaseVariable* find(const char* name, std::size_t length);
 // set_from_string on the named variable, ignoring its result; false only
 // when no variable has that name.
 bool set_by_name(const char* name, const char* text);

@@ -5,13 +5,17 @@
 #include <sstream>
 
 #include "console/console.h"
-#include "console/name_index.h"
 #include "console/script_reader.h"
 #include "tokenizer/simple_tokenizer.h"
 #include "vfs/save_file.h"
 
 namespace {
-std::vector<Variable<std::string>*> created;
+// A variable made by `set`. Its class tells `del` that it may destroy it;
+// the VariableList keeps the order of creation.
+class CreatedVariable final : public Variable<std::string> {
+public:
+    using Variable<std::string>::Variable;
+};
 
 // Values are written unescaped, so some names and values do not survive the
 // trip through a script line: a name with blanks or "//" in it, a leading
@@ -64,7 +68,8 @@ void show(BaseVariable& variable, const char* typed_name)
 void create(const char* name, const char* value)
 {
     const bool persistent = !console.is_startup_complete();
-    created.push_back(new Variable<std::string>(name, value, persistent));
+    // Owned by this unit until `del`; the VariableList reaches it.
+    new CreatedVariable(name, value, persistent);
     if (console.is_startup_complete())
         console << name << " was created with the value of " << value << std::endl;
 }
@@ -91,18 +96,17 @@ void del_command(ArgList& args)
         return;
     }
     const char* name = args.arg(1);
-    for (auto it = created.begin(); it != created.end(); ++it) {
-        if (same_name((*it)->name(), name)) {
-            delete *it;
-            created.erase(it);
-            console << name << " has been deleted" << std::endl;
-            return;
-        }
-    }
-    if (VariableList::find(name))
+    // `set` creates only names no variable has, so a created variable is
+    // the first of its name: the one find() returns.
+    BaseVariable* variable = VariableList::find(name);
+    if (auto* created = dynamic_cast<CreatedVariable*>(variable)) {
+        delete created;
+        console << name << " has been deleted" << std::endl;
+    } else if (variable) {
         console << "Unable to delete \"" << name << '"' << std::endl;
-    else
+    } else {
         not_found(name);
+    }
 }
 
 void reset_command(ArgList& args)
@@ -131,8 +135,13 @@ Command reset("reset", reset_command);
 Command reset_all("reset_all", reset_all_command);
 }
 
-const std::vector<Variable<std::string>*>& created_variables()
+std::vector<Variable<std::string>*> created_variables()
 {
+    std::vector<Variable<std::string>*> created;
+    for (BaseVariable* v = VariableList::head().next_variable(); v; v = v->next_variable()) {
+        if (auto* one = dynamic_cast<CreatedVariable*>(v))
+            created.push_back(one);
+    }
     return created;
 }
 

@@ -13,8 +13,10 @@
 
 #include "variables/variable.h"
 
-// The variables `set` has created and `del` has not destroyed, oldest first.
-const std::vector<Variable<std::string>*>& created_variables();
+// The variables `set` has created and `del` has not destroyed, oldest
+// first. Collected from the VariableList on every call: for checks, not for
+// paths that run per line.
+std::vector<Variable<std::string>*> created_variables();
 
 // Writes the header line and every persistent variable's `set` line to
 // `file_name` under the data directories, replacing the file whole or not

@@ -6,32 +6,30 @@
 
 #include "engine/copy_string.h"
 
+namespace {
+VFS_BaseArchive::Chain& chain()
+{
+    static VFS_BaseArchive::Chain instance;
+    return instance;
+}
+}
+
 VFS_BaseArchive* VFS_BaseArchive::head()
 {
-    static VFS_BaseArchive chain_head;
-    return &chain_head;
+    return &chain().head();
 }
 
 VFS_BaseArchive::VFS_BaseArchive(const char* text) : description_(copy_string(text))
 {
-    if (!description_)
-        return;
-    VFS_BaseArchive* tail = head();
-    while (tail->next_archive)
-        tail = tail->next_archive;
-    tail->next_archive = this;
+    if (description_)
+        chain().append(*this);
 }
 
 VFS_BaseArchive::~VFS_BaseArchive()
 {
-    if (description_) {
-        for (VFS_BaseArchive* a = head(); a; a = a->next_archive) {
-            if (a->next_archive == this) {
-                a->next_archive = next_archive;
-                break;
-            }
-        }
-    }
+    // The head was never linked: it may be the chain being torn down.
+    if (Chain::is_linked(*this))
+        chain().unlink(*this);
     delete[] description_;
 }
 

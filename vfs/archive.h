@@ -9,6 +9,8 @@
 #include <fstream>
 #include <ios>
 
+#include "console/intrusive_list.h"
+
 class VFS_BaseArchive {
 public:
     // Created on first use: formats in other files may register before this
@@ -32,13 +34,16 @@ public:
     // Destroys a buffer from open(); false here.
     virtual bool close(std::filebuf* buffer);
 
-    VFS_BaseArchive* next() const { return next_archive; }
+    VFS_BaseArchive* next() const { return chain_link.next; }
     // Null for the head.
     const char* description() const { return description_; }
 
 private:
     char* description_ = nullptr;  // owned, array-allocated
-    VFS_BaseArchive* next_archive = nullptr;
+    ListLink<VFS_BaseArchive> chain_link;
+
+public:
+    using Chain = IntrusiveList<VFS_BaseArchive, &VFS_BaseArchive::chain_link>;
 };
 
 // Plain files under one directory, fixed at construction.
