@@ -8,8 +8,7 @@
 #include "console/arg_list.h"
 #include "console/function.h"
 #include "console/script_reader.h"
-#include "engine/engine.h"
-#include "engine/signals.h"
+#include "engine/system.h"
 #include "vfs/vfs_stream.h"
 
 namespace {

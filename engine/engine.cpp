@@ -2,21 +2,24 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "console/console.h"
 #include "engine/byte_order.h"
 #include "engine/host.h"
-#include "engine/signals.h"
 #include "engine/sys_input.h"
+#include "engine/system.h"
+#include "engine/timer.h"
 #include "net/net.h"
+#include "variables/variable.h"
 #include "variables/variable_commands.h"
 #include "vfs/vfs.h"
 #include "video/video.h"
 
-ConstVariable<std::string> eng_name("eng_name", "Varnholt", false);
-ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), false);
-
 namespace {
+ConstVariable<std::string> eng_name("eng_name", "Varnholt", false);
+ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), false);  // driven by time_start and time_stop
+
 ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts short: the settings are only
 // partly loaded, and saving them would lose the rest for good.

@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstring>
 
+#include "engine/system.h"
+
 namespace {
 volatile std::sig_atomic_t stop_requested = 0;
 

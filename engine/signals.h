@@ -17,7 +17,6 @@
  */
 #pragma once
 
-// Installs the handlers. Called once, first thing in main.
+// Installs the handlers. Called once, first thing in main. Whether a stop
+// was requested is sys_stop_requested (engine/system.h).
 void sys_init_signals();
-// Whether SIGINT or SIGTERM has arrived since sys_init_signals.
-bool sys_stop_requested();

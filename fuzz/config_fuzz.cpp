@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "console/console.h"
-#include "engine/engine.h"
 #include "fuzz_support.h"
 #include "variables/variable.h"
 #include "variables/variable_commands.h"
@@ -110,7 +109,8 @@ void restore_constants()
 {
     gamepath.set_value(fuzz_data_directory());
     basepath.set_value(fuzz_data_directory());
-    eng_name.set_value(eng_name.default_value);
+    auto* eng_name = static_cast<ConstVariable<std::string>*>(VariableList::find("eng_name"));
+    eng_name->set_value(eng_name->default_value);
 }
 }
 

@@ -10,13 +10,7 @@
 #pragma once
 
 #include "tokenizer/tokenizer.h"
-
-// The C locale's white space, without a locale lookup per character: what
-// separates words, for the tokenizers and for the values parsed from them.
-inline bool is_c_space(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
+#include "tokenizer/white_space.h"
 
 class BufferedTokenizer : public Tokenizer {
 public:

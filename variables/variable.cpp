@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "console/console.h"
-#include "tokenizer/buffered_tokenizer.h"
+#include "tokenizer/white_space.h"
 
 namespace {
 // The list with its sentinel and the index of every linked variable by

@@ -1,7 +1,7 @@
 #include "video/video.h"
 
 #include "console/console.h"
-#include "engine/engine.h"
+#include "engine/system.h"
 
 Variable<int> vid_width("vid_width", 640, true);
 Variable<int> vid_height("vid_height", 480, true);
