@@ -11,6 +11,10 @@
 #include "variables/variable.h"
 
 namespace {
+// A substituted value is read back through a 256-byte line: 255 characters
+// and the zero.
+constexpr std::size_t value_size = 256;
+
 // Keeps the first 255 characters written to it and drops the rest, so that
 // a substituted value costs neither a stream nor an allocation per token.
 class ValueBuffer : public std::streambuf {
@@ -36,8 +40,7 @@ protected:
     }
 
 private:
-    // A value is read back through a 256-byte line: 255 characters and a zero.
-    static constexpr int max_length = 255;
+    static constexpr int max_length = value_size - 1;
     char text[max_length + 1];
 };
 
@@ -51,9 +54,6 @@ const char* value_of(BaseVariable& variable)
     variable.print(value);
     return buffer.first_line();
 }
-
-// The longest text a substituted value leaves, with its zero.
-constexpr std::size_t value_size = 256;
 
 // argv and the characters of its words share one allocation, the pointers
 // first, so that a line costs one allocation however many words it has.

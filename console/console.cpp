@@ -87,7 +87,7 @@ void Console::execute_text(const char* text)
         const char c = *p;
         if (c == '\r' || c == '\n' || c == ';' || c == '\0') {
             *p = '\0';
-            execute(piece, false);
+            execute(piece, not_echoed);
             if (c == '\0')
                 break;
             piece = p + 1;
@@ -113,7 +113,7 @@ void Console::execute_command_line()
             words.push_back(word);
         }
         ArgList group(static_cast<int>(words.size()), words.data());
-        execute(group, false);
+        execute(group, not_echoed);
     }
 }
 
@@ -150,12 +150,12 @@ void exec_command(ArgList& args)
         console << "Error executing \"" << args.arg(1) << '"' << std::endl;
         return;
     }
-    char line[script_line_size];
+    char line[line_size];
     // A stop request (Ctrl-C, SIGTERM) ends every running script, so that
     // the frame ends and the shutdown comes even when scripts run each
     // other without end.
     while (!sys_stop_requested() && read_script_line(script, line))
-        console.execute(line, false);
+        console.execute(line, not_echoed);
     script.close();
 }
 
@@ -165,7 +165,7 @@ void eval_command(ArgList& args)
         console << "Usage: " << args.arg(0) << " string" << std::endl;
         return;
     }
-    console.execute(args.arg(1), true);
+    console.execute(args.arg(1), echoed);
 }
 
 Command echo("echo", echo_command);

@@ -21,6 +21,10 @@
 
 class ArgList;
 
+// The echo flag of Console::execute, named at the call sites: whether the
+// line is first shown after "] ".
+constexpr bool echoed = true, not_echoed = false;
+
 class Console : public std::ostream {
 public:
     // Lines may run commands that run lines (exec, eval) this deep; a line

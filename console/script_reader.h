@@ -6,11 +6,10 @@
 
 #include <istream>
 
-// A line buffer: 1023 characters and the terminating zero.
-constexpr int script_line_size = 1024;
+#include "engine/limits.h"
 
 // Reads the next line of `in` into `line` without its line feed. A longer
 // line keeps its first 1023 characters and the rest of it is skipped, so it
 // never runs as a line of its own. False once the stream is exhausted; the
 // final read at the end of the file may give an empty line.
-bool read_script_line(std::istream& in, char (&line)[script_line_size]);
+bool read_script_line(std::istream& in, char (&line)[line_size]);

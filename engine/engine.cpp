@@ -17,8 +17,8 @@
 #include "video/video.h"
 
 namespace {
-ConstVariable<std::string> eng_name("eng_name", "Varnholt", false);
-ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), false);  // driven by time_start and time_stop
+ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
+ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);  // driven by time_start and time_stop
 
 ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts short: the settings are only
@@ -53,7 +53,7 @@ ArgList* program_args()
 void eng_run(ArgList& args)
 {
     common_init(&args);
-    console.execute("exec init.cfg", false);
+    console.execute("exec init.cfg", not_echoed);
     startup_interrupted = sys_stop_requested();
     console.set_startup_complete();
     vfs_init();

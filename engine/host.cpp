@@ -2,7 +2,7 @@
 
 #include "console/console.h"
 
-Variable<bool> dedicated("dedicated", false, false);
+Variable<bool> dedicated("dedicated", false, not_saved);
 
 namespace {
 bool host_up = false;

@@ -8,7 +8,7 @@
 
 namespace {
 constexpr std::size_t block_size = 65536;
-constexpr std::size_t max_line_length = LineReader::line_size - 1;
+constexpr std::size_t max_line_length = line_size - 1;
 }
 
 bool LineReader::next_line(char (&line)[line_size])

@@ -13,10 +13,10 @@
 #include <cstddef>
 #include <vector>
 
+#include "engine/limits.h"
+
 class LineReader {
 public:
-    static constexpr int line_size = 1024;  // 1023 characters and the zero
-
     explicit LineReader(int fd) : fd(fd) {}
 
     // Copies the next waiting line into `line` without its line feed.

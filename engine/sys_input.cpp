@@ -7,10 +7,10 @@
 #include "console/console.h"
 #include "engine/line_reader.h"
 
-Variable<std::string> sys_prompt("sys_prompt", "]", true);
+Variable<std::string> sys_prompt("sys_prompt", "]", saved);
 
 namespace {
-char input_line[LineReader::line_size];
+char input_line[line_size];
 bool prompt_shown = false;
 LineReader standard_input(STDIN_FILENO);
 }
@@ -23,7 +23,7 @@ void sys_poll_input()
     }
     if (!standard_input.next_line(input_line))
         return;
-    console.execute(input_line, false);
+    console.execute(input_line, not_echoed);
     sys_print_prompt();
 }
 

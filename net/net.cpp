@@ -18,7 +18,7 @@ namespace {
 bool parse_port(const char* text, int& port)
 {
     const long number = std::strtol(text, nullptr, 10);
-    if (number < 0 || number > Socket::max_port)
+    if (!Socket::port_in_range(number))
         return false;
     port = static_cast<int>(number);
     return true;

@@ -26,11 +26,6 @@ sockaddr_in ipv4_address(in_addr_t address, int port)
     result.sin_addr.s_addr = address;
     return result;
 }
-
-bool port_in_range(int port)
-{
-    return port >= 0 && port <= Socket::max_port;
-}
 }
 
 Socket::Socket(int port)

@@ -13,7 +13,8 @@ class Packet;
 
 class Socket {
 public:
-    static constexpr int max_port = 65535;
+    // Whether `port` is one, 0 to 65535.
+    static constexpr bool port_in_range(long port) { return port >= 0 && port <= 65535; }
 
     // Opens at once; is_open() tells whether that worked.
     explicit Socket(int port);

@@ -27,7 +27,7 @@ protected:
     // a call of its own, as a frame does.
     std::string next()
     {
-        char line[LineReader::line_size];
+        char line[line_size];
         for (int call = 0; call < 2; ++call) {
             if (reader.next_line(line))
                 return line;

@@ -20,7 +20,7 @@ std::string printed(V& variable)
 }
 
 template <typename V>
-std::string saved(V& variable)
+std::string saved_line(V& variable)
 {
     std::ostringstream out;
     variable.save(out);
@@ -66,7 +66,7 @@ TEST(Variable, BoolsAreNumbersPrintedAsOneOrZero)
     flag.set_from_string("2");
     EXPECT_TRUE(flag.value);
     EXPECT_EQ(printed(flag), "1");
-    EXPECT_EQ(saved(flag), "set var_flag \"1\"\n");
+    EXPECT_EQ(saved_line(flag), "set var_flag \"1\"\n");
     flag.set_from_string("true");
     EXPECT_FALSE(flag.value);
     flag.set_from_string("-1");
@@ -81,7 +81,7 @@ TEST(Variable, StringsTakeTheFirstWordAndSaveUnescaped)
     text.set_from_string("");
     EXPECT_EQ(text.value, "");
     text.set_value("say \"hi\"");
-    EXPECT_EQ(saved(text), "set var_text \"say \"hi\"\"\n");
+    EXPECT_EQ(saved_line(text), "set var_text \"say \"hi\"\"\n");
 }
 
 TEST(ReadOnlyVariable, RefusesTextAndSavesNothing)
@@ -92,7 +92,7 @@ TEST(ReadOnlyVariable, RefusesTextAndSavesNothing)
     EXPECT_FALSE(vendor.set_from_string("x"));
     vendor.reset_to_default();
     EXPECT_EQ(vendor.value, "acme");
-    EXPECT_EQ(saved(vendor), "");
+    EXPECT_EQ(saved_line(vendor), "");
     EXPECT_STREQ(vendor.type_name(), "ReadOnlyVariable");
 }
 

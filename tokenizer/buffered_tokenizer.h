@@ -9,12 +9,13 @@
  */
 #pragma once
 
+#include "engine/limits.h"
 #include "tokenizer/tokenizer.h"
 #include "tokenizer/white_space.h"
 
 class BufferedTokenizer : public Tokenizer {
 public:
-    static constexpr int buffer_size = 1024;
+    static constexpr int buffer_size = line_size;
     static constexpr int max_token_length = buffer_size - 1;
 
     ~BufferedTokenizer() override;

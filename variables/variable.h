@@ -22,6 +22,10 @@
 #include "console/function.h"
 #include "engine/timer.h"
 
+// The persistent flag of the constructors below, named where a variable is
+// declared: whether the configuration writer saves the variable.
+constexpr bool saved = true, not_saved = false;
+
 class BaseVariable : public Function {
 public:
     // Registers as a Function of kind `kind` (reporting a name collision

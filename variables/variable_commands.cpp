@@ -28,7 +28,7 @@ const char* const unreplayable_prefix = "// cannot be replayed: ";
 // `line` is a variable's line without its line feed.
 bool replays_as_itself(const std::string& line, const char* name, const std::string& value)
 {
-    if (line.size() > script_line_size - 1 || line.find('\n') != std::string::npos || name[0] == '$'
+    if (line.size() > line_size - 1 || line.find('\n') != std::string::npos || name[0] == '$'
         || value.compare(0, 1, "$") == 0)
         return false;
     SimpleTokenizer tokenizer(line.c_str());

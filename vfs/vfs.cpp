@@ -3,8 +3,8 @@
 #include "console/console.h"
 #include "vfs/archive.h"
 
-ConstVariable<std::string> basepath("basepath", "./data", false);
-ConstVariable<std::string> gamepath("gamepath", "./data", false);
+ConstVariable<std::string> basepath("basepath", "./data", not_saved);
+ConstVariable<std::string> gamepath("gamepath", "./data", not_saved);
 
 namespace {
 // Built over basepath's initial value; it does not follow later changes.

@@ -3,16 +3,16 @@
 #include "console/console.h"
 #include "engine/system.h"
 
-Variable<int> vid_width("vid_width", 640, true);
-Variable<int> vid_height("vid_height", 480, true);
-Variable<int> vid_bpp("vid_bpp", 16, true);
-Variable<int> vid_zdepth("vid_zdepth", 16, true);
-Variable<int> vid_stencil("vid_stencil", 0, true);
-Variable<bool> vid_fullscreen("vid_fullscreen", false, true);
-ReadOnlyVariable<std::string> gl_vendor("gl_vendor", "", false);
-ReadOnlyVariable<std::string> gl_renderer("gl_renderer", "", false);
-ReadOnlyVariable<std::string> gl_extensions("gl_extensions", "", false);
-ReadOnlyVariable<std::string> gl_version("gl_version", "", false);
+Variable<int> vid_width("vid_width", 640, saved);
+Variable<int> vid_height("vid_height", 480, saved);
+Variable<int> vid_bpp("vid_bpp", 16, saved);
+Variable<int> vid_zdepth("vid_zdepth", 16, saved);
+Variable<int> vid_stencil("vid_stencil", 0, saved);
+Variable<bool> vid_fullscreen("vid_fullscreen", false, saved);
+ReadOnlyVariable<std::string> gl_vendor("gl_vendor", "", not_saved);
+ReadOnlyVariable<std::string> gl_renderer("gl_renderer", "", not_saved);
+ReadOnlyVariable<std::string> gl_extensions("gl_extensions", "", not_saved);
+ReadOnlyVariable<std::string> gl_version("gl_version", "", not_saved);
 
 namespace {
 bool initted = false;
