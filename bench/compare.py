@@ -195,8 +195,8 @@ def main():
         for label, other, target, ((t_engine, m_engine), (t_other, m_other)) in rows:
             ratio = t_engine / t_other
             mark = "" if ratio <= target else "  over"
-            print(f"{label:32} {t_engine * 1000:8.1f}ms {t_other * 1000:8.1f}ms {ratio:6.2f}x {'<=' + str(target) + 'x':>8}"
-                  f" {m_engine / 1024:11.1f} {m_other / 1024:10.1f}  ({other}){mark}")
+            print(f"{label:32} {t_engine * 1000:8.1f}ms {t_other * 1000:8.1f}ms {ratio:6.2f}x"
+                  f" {'<=' + str(target) + 'x':>8} {m_engine / 1024:11.1f} {m_other / 1024:10.1f}  ({other}){mark}")
         if args.only in (None, "names"):
             small, large = [row[3] for row in rows if row[0].startswith("set+del")]
             print(f"set+del, 10x the names: engine {large[0][0] / small[0][0]:.1f}x the time,"

@@ -18,7 +18,8 @@
 
 namespace {
 ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
-ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);  // driven by time_start and time_stop
+// Driven by time_start and time_stop.
+ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
 
 ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts short: the settings are only

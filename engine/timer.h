@@ -23,8 +23,6 @@ public:
     // keeps running or stays stopped.
     double elapsed();
 
-    bool is_stopped() const { return stopped; }
-
 private:
     bool stopped = true;
     double last_sample = 0.0;  // clock reading at the last start, stop or read

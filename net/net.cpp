@@ -40,8 +40,7 @@ void n_open_command(ArgList& args)
     if (net_socket->is_open())
         console << "socket open" << std::endl;
     else
-        console << "Error opening socket on port " << port << ": " << std::strerror(net_socket->error())
-                << std::endl;
+        console << "Error opening socket on port " << port << ": " << net_socket->error() << std::endl;
 }
 
 void n_send_command(ArgList& args)
@@ -56,7 +55,8 @@ void n_send_command(ArgList& args)
     if (!net_socket)
         return;
     if (!port_valid || !net_socket->send(packet)) {
-        console << "Error sending packet" << std::endl;
+        const std::string reason = port_valid ? net_socket->error() : "port out of range";
+        console << "Error sending packet: " << reason << std::endl;
         return;
     }
     console << "Sent " << static_cast<unsigned>(packet.size) << " bytes" << std::endl;
@@ -77,7 +77,9 @@ void net_frame()
         return;
     Packet packet;
     if (!net_socket->receive(packet)) {
-        console << "Error receiving" << std::endl;
+        // Silent when the datagram was gone by the time it was read.
+        if (!net_socket->error().empty())
+            console << "Error receiving" << std::endl;
         return;
     }
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;

@@ -40,25 +40,21 @@ Socket::~Socket()
 
 bool Socket::open(int port)
 {
-    if (!port_in_range(port)) {
-        error_number = EINVAL;
-        return false;
-    }
+    if (!port_in_range(port))
+        return fail("port out of range");
     close();
     const int created = socket(AF_INET, SOCK_DGRAM, 0);
-    if (created < 0) {
-        error_number = errno;
-        return false;
-    }
+    if (created < 0)
+        return fail(std::strerror(errno));
     fd = created;
     opened = true;
     const sockaddr_in local = ipv4_address(htonl(INADDR_ANY), port);
     if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        error_number = errno;
+        fail(std::strerror(errno));
         close();
         return false;
     }
-    error_number = 0;
+    reason.clear();
     return true;
 }
 
@@ -85,28 +81,34 @@ bool Socket::readable() const
 
 bool Socket::send(const Packet& packet)
 {
-    if (!opened || !packet.address || !port_in_range(packet.port) || packet.size < 0)
-        return false;
+    if (!opened)
+        return fail("socket not open");
+    if (!port_in_range(packet.port))
+        return fail("port out of range");
+    if (!packet.address || packet.size < 0)
+        return fail("no address or no payload");
     addrinfo hints;
     std::memset(&hints, 0, sizeof hints);
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(packet.address, nullptr, &hints, &found) != 0)
-        return false;
+    if (const int failure = getaddrinfo(packet.address, nullptr, &hints, &found))
+        return fail(failure == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(failure));
     const in_addr_t host = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(found);
     const sockaddr_in target = ipv4_address(host, packet.port);
+    const auto* to = reinterpret_cast<const sockaddr*>(&target);
     // A datagram goes out whole or not at all.
-    return sendto(fd, packet.data, static_cast<std::size_t>(packet.size), 0,
-                  reinterpret_cast<const sockaddr*>(&target), sizeof target)
-        >= 0;
+    if (sendto(fd, packet.data, static_cast<std::size_t>(packet.size), 0, to, sizeof target) < 0)
+        return fail(std::strerror(errno));
+    reason.clear();
+    return true;
 }
 
 bool Socket::receive(Packet& packet)
 {
     if (!opened)
-        return false;
+        return fail("socket not open");
     sockaddr_in sender;
     std::memset(&sender, 0, sizeof sender);
     socklen_t sender_size = sizeof sender;
@@ -115,7 +117,8 @@ bool Socket::receive(Packet& packet)
     const ssize_t count = recvfrom(fd, datagram, sizeof datagram, MSG_DONTWAIT,
                                    reinterpret_cast<sockaddr*>(&sender), &sender_size);
     if (count < 0)
-        return false;
+        return fail(errno == EAGAIN || errno == EWOULDBLOCK ? "" : std::strerror(errno));
+    reason.clear();
     packet.set_data(datagram, static_cast<int>(count));
     char dotted[INET_ADDRSTRLEN];
     if (sender.sin_family == AF_INET && inet_ntop(AF_INET, &sender.sin_addr, dotted, sizeof dotted)) {
@@ -126,4 +129,10 @@ bool Socket::receive(Packet& packet)
         packet.set_address("");
     }
     return true;
+}
+
+bool Socket::fail(const char* why)
+{
+    reason = why;
+    return false;
 }

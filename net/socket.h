@@ -9,6 +9,8 @@
  */
 #pragma once
 
+#include <string>
+
 class Packet;
 
 class Socket {
@@ -24,7 +26,7 @@ public:
 
     // Releases a held descriptor, then creates and binds a new one; port 0
     // lets the system choose. A port out of range is refused before
-    // anything is released. On failure error() holds the system's reason.
+    // anything is released.
     bool open(int port);
     // False when no descriptor was held.
     bool close();
@@ -34,15 +36,22 @@ public:
     // IPv4 address, resolved anew on every call) and port.
     bool send(const Packet& packet);
     // Takes the next datagram without blocking: the payload becomes exactly
-    // the bytes received, the address and port those of the sender.
+    // the bytes received, the address and port those of the sender. False
+    // also when no datagram is waiting (any more: Linux may announce one and
+    // drop it for a bad checksum when it is read); error() is then empty.
     bool receive(Packet& packet);
 
     bool is_open() const { return opened; }
-    // Why the last open failed, as an errno value; 0 after a successful one.
-    int error() const { return error_number; }
+    // Why the last open, send or receive failed, in words: the system's
+    // reason, or one of the socket's own such as "port out of range" or
+    // "socket not open". Empty after one that worked.
+    const std::string& error() const { return reason; }
 
 private:
+    // Returns false, so that a failing call can end with `return fail(...)`.
+    bool fail(const char* why);
+
     int fd = -1;  // meaningful only while `opened`
     bool opened = false;
-    int error_number = 0;
+    std::string reason;
 };

@@ -89,7 +89,8 @@ bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::open
     if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
         return false;
     // filebuf creates files with 0666; create it first with our own bits.
-    const bool creates = (mode & std::ios::out) && (!(mode & std::ios::in) || (mode & (std::ios::trunc | std::ios::app)));
+    const bool creates
+        = (mode & std::ios::out) && (!(mode & std::ios::in) || (mode & (std::ios::trunc | std::ios::app)));
     if (creates) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0664);
         if (fd >= 0)
