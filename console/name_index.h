@@ -24,17 +24,27 @@ struct NameKey {
 };
 
 namespace name_detail {
-inline unsigned char fold(char c)
+// Folds ASCII letters to lower case, and a few other bytes onto others too
+// ('@' onto '`', '_' onto DEL): names that are equal ignoring case still
+// hash alike, and the comparison below tells the rest apart.
+inline unsigned char rough_fold(char c)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
+    return static_cast<unsigned char>(c | 0x20);
 }
 
-// FNV-1a over the lower-case bytes.
+inline bool same_character(char a, char b)
+{
+    if (a == b)
+        return true;
+    const unsigned char lower = rough_fold(a);
+    return lower == rough_fold(b) && lower >= 'a' && lower <= 'z';
+}
+
+// FNV-1a over the folded bytes.
 constexpr std::size_t hash_start = 14695981039346656037ull;
 inline std::size_t hash_step(std::size_t hash, char c)
 {
-    return (hash ^ fold(c)) * 1099511628211ull;
+    return (hash ^ rough_fold(c)) * 1099511628211ull;
 }
 }
 
@@ -61,7 +71,7 @@ inline NameKey name_key(const char* name, std::size_t length)
 inline bool same_name(const char* name, const NameKey& key)
 {
     for (std::size_t i = 0; i < key.length; ++i) {
-        if (!name[i] || name_detail::fold(name[i]) != name_detail::fold(key.text[i]))
+        if (!name[i] || !name_detail::same_character(name[i], key.text[i]))
             return false;
     }
     return !name[key.length];
