@@ -8,13 +8,10 @@
 #include "console/function.h"
 #include "net/display_text.h"
 #include "net/packet.h"
+#include "net/rcon.h"
 
 std::unique_ptr<Socket> net_socket;
 
-namespace {
-// Reads a port as strtol does (leading blanks and a sign, digits up to the
-// first other character, no digits at all giving 0), but refuses a number
-// outside 0 to 65535 instead of letting it wrap into range.
 bool parse_port(const char* text, int& port)
 {
     const long number = std::strtol(text, nullptr, 10);
@@ -24,6 +21,7 @@ bool parse_port(const char* text, int& port)
     return true;
 }
 
+namespace {
 void n_open_command(ArgList& args)
 {
     if (args.argc < 2)
@@ -73,6 +71,7 @@ bool net_init()
 
 void net_frame()
 {
+    rcon_frame();
     if (!net_socket || !net_socket->readable())
         return;
     Packet packet;
@@ -80,6 +79,10 @@ void net_frame()
         // Silent when the datagram was gone by the time it was read.
         if (!net_socket->error().empty())
             console << "Error receiving" << std::endl;
+        return;
+    }
+    if (rcon_claims(packet)) {
+        rcon_receive(packet);
         return;
     }
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;

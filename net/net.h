@@ -3,8 +3,9 @@
  * with n_open, n_send to send a line of text as one datagram, and a frame
  * step that reports the datagrams that arrive, one per frame.
  *
- * There is no protocol: n_send's datagram is the text and one zero byte, and
- * a received datagram may hold anything.
+ * n_send's datagram is the text and one zero byte, and a received datagram
+ * may hold anything. Only the remote console (net/rcon.h) has a protocol;
+ * its datagrams begin with a prefix that no n_send datagram begins with.
  */
 #pragma once
 
@@ -17,10 +18,17 @@
 // exit releases it.
 extern std::unique_ptr<Socket> net_socket;
 
+// Reads a port as strtol does (leading blanks and a sign, digits up to the
+// first other character, no digits at all giving 0), but refuses a number
+// outside 0 to 65535 instead of letting it wrap into range.
+bool parse_port(const char* text, int& port);
+
 // Nothing to set up; true.
 bool net_init();
-// Reports at most one waiting datagram on the console: its sender, its size,
-// and its text up to the first zero byte with control characters escaped.
+// Takes at most one waiting datagram. A remote-console datagram goes to the
+// remote console; any other is reported on the console: its sender, its
+// size, and its text up to the first zero byte with control characters
+// escaped.
 void net_frame();
 // Leaves the socket to the process exit; true.
 bool net_shutdown();

@@ -28,6 +28,24 @@ sockaddr_in ipv4_address(in_addr_t address, int port)
 }
 }
 
+bool resolve_ipv4(const char* host, std::uint32_t& address, const char** why)
+{
+    addrinfo hints;
+    std::memset(&hints, 0, sizeof hints);
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    const int failure = getaddrinfo(host, nullptr, &hints, &found);
+    if (failure != 0) {
+        if (why)
+            *why = failure == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(failure);
+        return false;
+    }
+    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(found);
+    return true;
+}
+
 Socket::Socket(int port)
 {
     open(port);
@@ -87,15 +105,10 @@ bool Socket::send(const Packet& packet)
         return fail("port out of range");
     if (!packet.address || packet.size < 0)
         return fail("no address or no payload");
-    addrinfo hints;
-    std::memset(&hints, 0, sizeof hints);
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    addrinfo* found = nullptr;
-    if (const int failure = getaddrinfo(packet.address, nullptr, &hints, &found))
-        return fail(failure == EAI_SYSTEM ? std::strerror(errno) : gai_strerror(failure));
-    const in_addr_t host = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(found);
+    std::uint32_t host = 0;
+    const char* why = nullptr;
+    if (!resolve_ipv4(packet.address, host, &why))
+        return fail(why);
     const sockaddr_in target = ipv4_address(host, packet.port);
     const auto* to = reinterpret_cast<const sockaddr*>(&target);
     // A datagram goes out whole or not at all.

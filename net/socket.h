@@ -9,9 +9,15 @@
  */
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class Packet;
+
+// The first IPv4 address of a host name or dotted address, as four bytes in
+// network order; false when there is none, with the reason in words in
+// `why` when it is given.
+bool resolve_ipv4(const char* host, std::uint32_t& address, const char** why = nullptr);
 
 class Socket {
 public:

@@ -65,12 +65,13 @@ TEST_F(EngineTest, RegistersCommandsAndVariablesInUnitOrder)
     init("");
     const EngineRun result = run("ls_cmds\nls_vars\nquit\n");
     EXPECT_EQ(result.output, report
-                                 + "] vid_restart\nn_open\nn_send\ntime_start\ntime_stop\nls_vars\nset\ndel\n"
-                                   "reset\nreset_all\necho\nclear\nquit\nexec\neval\nls_cmds\n16 total commands\n"
+                                 + "] vid_restart\nn_open\nn_send\nrcon_keygen\nrcon\ntime_start\ntime_stop\nls_vars\n"
+                                   "set\ndel\nreset\nreset_all\necho\nclear\nquit\nexec\neval\nls_cmds\n"
+                                   "18 total commands\n"
                                    "] vid_width\nvid_height\nvid_bpp\nvid_zdepth\nvid_stencil\n"
                                    "vid_fullscreen\ngl_vendor\ngl_renderer\ngl_extensions\ngl_version\n"
-                                   "basepath\ngamepath\nsys_prompt\ndedicated\neng_name\neng_time\n"
-                                   "16 total variables\n"
+                                   "basepath\ngamepath\nsys_prompt\nrcon_key\ndedicated\neng_name\neng_time\n"
+                                   "17 total variables\n"
                                    "] Closing file system...\n");
 }
 

@@ -195,3 +195,170 @@ TEST_F(NetTest, NoSocketOrTooFewArgumentsIsSilent)
     EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + port), "] ");
     EXPECT_FALSE(peer.receive(0.2));
 }
+
+namespace {
+const std::string key_a = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+const std::string key_b = "ffeeddccbbaa99887766554433221100ffeeddccbbaa99887766554433221100";
+
+// Two engines that share key_a: a server on port `server_port` and a client
+// on `client_port`.
+class RemoteConsoleTest : public NetTest {
+protected:
+    void SetUp() override { dir.write("data/init.cfg", "rcon_key " + key_a + "\n"); }
+
+    void start_both()
+    {
+        server = start();
+        client = start();
+        ASSERT_EQ(command(*server, "n_open " + std::to_string(server_port)), "socket open\n] ");
+        ASSERT_EQ(command(*client, "n_open " + std::to_string(client_port)), "socket open\n] ");
+    }
+
+    // Waits until the server has taken every datagram sent to it before: it
+    // takes them in order, one a frame.
+    void sync(const UdpPeer& peer)
+    {
+        const std::size_t from = server->output().size();
+        peer.send_to(server_port, "sync");
+        ASSERT_TRUE(server->wait_for(report(peer.port(), "4 bytes received\nsync\n"), 10, from)) << server->output();
+    }
+
+    const int server_port = free_udp_port();
+    const int client_port = other_free_port(server_port);
+    const std::string to_server = "rcon 127.0.0.1 " + std::to_string(server_port) + " ";
+    const std::string from_client = "127.0.0.1 " + std::to_string(client_port);
+    std::unique_ptr<EngineProcess> server;
+    std::unique_ptr<EngineProcess> client;
+};
+
+int count_of(const std::string& text, const std::string& piece)
+{
+    int count = 0;
+    for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+}
+
+TEST_F(RemoteConsoleTest, CommandRunsOnTheServerAndItsOutputComesBackEscaped)
+{
+    start_both();
+    EXPECT_EQ(command(*client, to_server + "\"echo hello  there\""), "] ");
+    EXPECT_TRUE(client->wait_for("] hello there \n")) << client->output();
+    EXPECT_TRUE(server->wait_for("Remote command from " + from_client + ": echo hello  there\nhello there \n"));
+
+    // Words after the port are joined by blanks; the server's escape bytes
+    // reach the client's terminal only as text.
+    EXPECT_EQ(command(*client, to_server + "echo red\x1b[31m \"\xc2\x9b\" caf\xc3\xa9"), "] ");
+    EXPECT_TRUE(client->wait_for("] red\\x1b[31m \\xc2\\x9b caf\xc3\xa9 \n")) << client->output();
+    EXPECT_TRUE(server->wait_for(from_client + ": echo red\\x1b[31m \\xc2\\x9b caf\xc3\xa9\n"));
+    EXPECT_EQ(client->output().find("Packet from"), std::string::npos);
+}
+
+TEST_F(RemoteConsoleTest, WrongKeyIsRefusedAndNeverAnswered)
+{
+    start_both();
+    EXPECT_EQ(command(*client, "rcon_key " + key_b), "] ");
+    EXPECT_EQ(command(*client, to_server + "echo never"), "] ");
+    EXPECT_TRUE(client->wait_for("No answer from 127.0.0.1 " + std::to_string(server_port) + " within 3 seconds\n"))
+        << client->output();
+    EXPECT_TRUE(server->wait_for("Refused remote console datagram from " + from_client + ": bad tag\n"));
+    EXPECT_EQ(server->output().find("never"), std::string::npos);
+}
+
+TEST_F(RemoteConsoleTest, ReplayedTamperedAndMovedCommandsRunNothing)
+{
+    start_both();
+    // The client talks to the server through a relay that keeps a copy.
+    UdpPeer relay;
+    const auto pass = [&](int to) {
+        const auto datagram = relay.receive();
+        EXPECT_TRUE(datagram && relay.send_to(to, *datagram));
+        return datagram.value_or("");
+    };
+    EXPECT_EQ(command(*client, "rcon 127.0.0.1 " + std::to_string(relay.port()) + " \"echo once\""), "] ");
+    pass(server_port);                                  // hello
+    pass(client_port);                                  // cookie
+    const std::string captured = pass(server_port);     // command
+    pass(client_port);                                  // output
+    ASSERT_TRUE(client->wait_for("] once \n")) << client->output();
+
+    std::string tampered = captured;
+    tampered.back() ^= 1;
+    UdpPeer elsewhere;
+    relay.send_to(server_port, captured);
+    relay.send_to(server_port, tampered);
+    elsewhere.send_to(server_port, captured);
+    sync(relay);
+    EXPECT_NE(server->output().find("Refused remote console datagram from 127.0.0.1 " + std::to_string(relay.port())
+                                    + ": replayed\n"),
+              std::string::npos)
+        << server->output();
+
+    EXPECT_EQ(count_of(server->output(), "Remote command"), 1);
+
+    // A restarted server has a new secret: the old cookie is void.
+    server->send("quit\n");
+    ASSERT_EQ(server->wait_exit(), 0);
+    server = start();
+    ASSERT_EQ(command(*server, "n_open " + std::to_string(server_port)), "socket open\n] ");
+    relay.send_to(server_port, captured);
+    EXPECT_TRUE(server->wait_for(": bad cookie\n")) << server->output();
+
+    EXPECT_EQ(count_of(server->output(), "Remote command"), 0);
+    EXPECT_FALSE(relay.receive(0.2));
+    EXPECT_FALSE(elsewhere.receive(0.2));
+}
+
+TEST_F(RemoteConsoleTest, OutputOverSixteenDatagramsIsCutWithALine)
+{
+    std::string script;
+    for (int i = 0; i < 400; ++i)
+        script += "echo line " + std::to_string(1000 + i) + std::string(60, '.') + "\n";
+    dir.write("data/big.cfg", script);
+    start_both();
+    EXPECT_EQ(command(*client, to_server + "\"exec big.cfg\""), "] ");
+    EXPECT_TRUE(client->wait_for("Output cut: more than 16 datagrams\n")) << client->output().substr(0, 300);
+    // 16 datagrams hold 17,552 bytes: 247 lines of 71 bytes and 15 of the next.
+    EXPECT_EQ(count_of(client->output(), "line "), 247 + 1);
+    EXPECT_NE(client->output().find("] line 1000" + std::string(60, '.') + " \nline 1001"), std::string::npos);
+    EXPECT_NE(client->output().find("\nline 1247......\nOutput cut"), std::string::npos);
+    EXPECT_TRUE(server->wait_for("line 1399"));
+}
+
+TEST_F(RemoteConsoleTest, ClientRefusesWhatItCannotSendAndHidesTheKey)
+{
+    auto engine = start();
+    const std::pair<const char*, const char*> cases[] = {
+        {"rcon 127.0.0.1 5000 status", "No socket: open one with n_open first\n"},
+        {"n_open 0", "socket open\n"},
+        {"rcon 127.0.0.1 5000", "Usage: rcon host port command\n"},
+        {"rcon 127.0.0.1 70000 status", "Error sending packet: port out of range\n"},
+        {"rcon_key", "rcon_key: (hidden)    default: \n"},
+        {"echo $rcon_key", "(hidden) \n"},
+        {"rcon_key 0123", ""},
+        {"rcon 127.0.0.1 5000 status", "rcon_key holds no key: set it to 64 hexadecimal digits\n"},
+    };
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(command(*engine, line), std::string(expected) + "] ") << line;
+    const std::string generated = command(*engine, "rcon_keygen");
+    EXPECT_EQ(generated.size(), 64 + 3) << generated;
+    EXPECT_EQ(generated.find_first_not_of("0123456789abcdef"), 64u) << generated;
+    EXPECT_NE(command(*engine, "rcon_keygen"), generated);
+}
+
+TEST_F(RemoteConsoleTest, PrefixedDatagramsAreNeverReportedOthersAreAsBefore)
+{
+    start_both();
+    UdpPeer peer;
+    for (const std::string& datagram : {std::string("\0VRC", 4), std::string("\0VRC\x01garbage", 12)})
+        peer.send_to(server_port, datagram);
+    peer.send_to(server_port, std::string("\0", 1));
+    peer.send_to(server_port, std::string("\0VR", 3));
+    EXPECT_TRUE(server->wait_for(report(peer.port(), "1 bytes received\n\n") + report(peer.port(), "3 bytes received\n\n")))
+        << server->output();
+    EXPECT_EQ(count_of(server->output(), "Packet from"), 2);
+    EXPECT_EQ(count_of(server->output(), "Refused remote console datagram from 127.0.0.1 " + std::to_string(peer.port())
+                                             + ": malformed\n"),
+              1);
+}
