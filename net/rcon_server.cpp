@@ -1,6 +1,7 @@
 #include "net/rcon_server.h"
 
 #include <algorithm>
+#include <utility>
 #include <sodium.h>
 
 namespace rcon {
@@ -110,7 +111,7 @@ Server::Result Server::run_command(const char* data, std::size_t size, const Pee
     const std::uint64_t now_ms = milliseconds(now);
     const auto lifetime_ms = static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(cookie_lifetime).count());
-    if (serial < floor || issued_at > now_ms || now_ms - issued_at > lifetime_ms)
+    if (issued_at > now_ms || now_ms - issued_at > lifetime_ms)
         return refuse(Refusal::expired, from, now);
     if (!open(data, size, command_header, key, result.command))
         return refuse(Refusal::bad_tag, from, now);
@@ -138,21 +139,18 @@ Refusal Server::accept_sequence(std::uint64_t serial, std::uint64_t sequence)
     auto found = std::find_if(cookies.begin(), cookies.end(),
                               [serial](const CookieRecord& record) { return record.serial == serial; });
     if (found == cookies.end()) {
-        if (cookies.size() == max_cookies) {
-            // The oldest cookie goes, and with it every cookie issued before
-            // it: a cookie below the floor is refused, so forgetting its
-            // sequence can never let one of its commands run again.
-            auto oldest = std::min_element(cookies.begin(), cookies.end(),
-                                           [](const CookieRecord& a, const CookieRecord& b) {
-                                               return a.serial < b.serial;
-                                           });
-            if (serial < oldest->serial)
+        if (cookies.size() < max_cookies) {
+            found = cookies.insert(cookies.end(), {serial, 0});
+        } else {
+            // A full table forgets its oldest cookie, and the oldest serial
+            // left is a floor: a cookie below it, used or not, is refused, so
+            // forgetting can never let a command run twice.
+            found = std::min_element(cookies.begin(), cookies.end(),
+                                     [](const CookieRecord& a, const CookieRecord& b) { return a.serial < b.serial; });
+            if (serial < found->serial)
                 return Refusal::expired;
-            floor = oldest->serial + 1;
-            cookies.erase(oldest);
+            *found = {serial, 0};
         }
-        cookies.push_back({serial, 0});
-        found = cookies.end() - 1;
     }
     if (sequence <= found->highest)
         return Refusal::replayed;
@@ -173,12 +171,13 @@ Server::AddressRecord& Server::record_of(std::uint32_t address, Clock::time_poin
 {
     AddressRecord* record = find_record(address);
     if (!record) {
-        // The address heard from least recently makes room; all it loses is
-        // the count of its failures.
+        // The address heard from least recently makes room, one that is not
+        // ignored if there is one: all it loses is the count of its failures.
         if (addresses.size() == max_addresses) {
             record = &*std::min_element(addresses.begin(), addresses.end(),
-                                        [](const AddressRecord& a, const AddressRecord& b) {
-                                            return a.last_seen < b.last_seen;
+                                        [now](const AddressRecord& a, const AddressRecord& b) {
+                                            return std::make_pair(now < a.ignored_until, a.last_seen)
+                                                < std::make_pair(now < b.ignored_until, b.last_seen);
                                         });
             *record = AddressRecord {};
         } else {

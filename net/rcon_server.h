@@ -10,12 +10,15 @@
  *   server is made, so a restarted server voids every older cookie.
  * - A command runs when its cookie is this server's, was issued to its
  *   sender less than two minutes ago, its tag is good under the key, and
- *   its sequence number is above every one accepted with that cookie.
+ *   its sequence number is above every one accepted with that cookie. The
+ *   table of cookies is bounded too; once full, a cookie older than every
+ *   one it holds is refused.
  * - Everything else is refused, unanswered. Failures count per source
  *   address: five within a minute of each other make the address ignored
  *   for a minute. Refusals are worth logging at most once every ten seconds
  *   per address. Both tables are bounded, so a flood from many addresses
- *   costs fixed memory, and forgetting an address only forgets its failures.
+ *   costs fixed memory, and forgetting an address (an ignored one last) only
+ *   forgets its failures.
  */
 #pragma once
 
@@ -100,7 +103,6 @@ private:
 
     unsigned char secret[32];
     std::uint64_t issued = 0;  // cookies issued so far; the last one's serial
-    std::uint64_t floor = 1;   // the lowest serial still accepted
     std::vector<CookieRecord> cookies;
     std::vector<AddressRecord> addresses;
 };
