@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 # `make fuzz` runs every fuzz target this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
-FUZZ_TARGETS := tokenizer console config
+FUZZ_TARGETS := tokenizer console config rcon
 
 .PHONY: all run test engine bench compare clean fuzz fuzz-build fuzz-smoke memcheck
 

@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "net/rcon_protocol.h"
-#include "net/rcon_server.h"
 
 namespace rcon {
 class Client {

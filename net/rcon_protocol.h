@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,6 +53,14 @@ constexpr unsigned char output_cut = 2;
 static_assert(cookie_reply_size <= hello_size, "a cookie reply never outgrows the hello it answers");
 static_assert(max_command_size <= max_datagram, "a command fits one datagram");
 
+// An IPv4 address as its four bytes in network order, and a port.
+struct Peer {
+    std::uint32_t address = 0;
+    int port = 0;
+    bool operator==(const Peer& other) const { return address == other.address && port == other.port; }
+};
+
+using Clock = std::chrono::steady_clock;
 using Random = std::array<unsigned char, random_size>;
 using Cookie = std::array<unsigned char, cookie_size>;
 

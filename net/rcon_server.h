@@ -31,15 +31,6 @@
 #include "net/rcon_protocol.h"
 
 namespace rcon {
-// An IPv4 address as its four bytes in network order, and a port.
-struct Peer {
-    std::uint32_t address = 0;
-    int port = 0;
-    bool operator==(const Peer& other) const { return address == other.address && port == other.port; }
-};
-
-using Clock = std::chrono::steady_clock;
-
 enum class Refusal { none, off, ignored, malformed, bad_tag, bad_cookie, expired, replayed };
 // The words a log line gives the reason, such as "replayed".
 const char* refusal_text(Refusal refusal);

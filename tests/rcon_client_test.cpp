@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "net/rcon_client.h"
+#include "net/rcon_server.h"
 
 using namespace rcon;
 
@@ -92,7 +93,7 @@ TEST(RconClient, OutputComesOutInOrderWholeLinesFirstAndCutWhenLong)
         // Lines split between datagrams come out joined.
         std::string joined;
         for (const std::string& line : got.lines)
-            joined += (joined.empty() ? "" : "\n") + line;
+            joined += (&line == &got.lines.front() ? "" : "\n") + line;
         EXPECT_EQ(joined, c.text.substr(0, joined.size()));
         EXPECT_FALSE(exchange.client.busy());
     }
