@@ -33,8 +33,8 @@ rcon::Server& server()
     return instance;
 }
 
-// Keeps the first `limit` characters written to it; the rest only marks
-// the text as longer.
+// Keeps the first `limit` characters written to it and drops the rest, so
+// that a command printing without end costs bounded memory.
 class CaptureBuffer : public std::streambuf {
 public:
     explicit CaptureBuffer(std::size_t limit) : limit(limit) {}
