@@ -145,10 +145,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 3: {  // a sealed command with an issued or a fuzzed cookie
             Cookie cookie {};
-            if (!s.issued.empty() && in.ConsumeBool())
-                cookie = std::next(s.issued.begin(), in.ConsumeIntegralInRange<std::size_t>(0, s.issued.size() - 1))->first;
-            else
+            if (!s.issued.empty() && in.ConsumeBool()) {
+                const auto pick = in.ConsumeIntegralInRange<std::size_t>(0, s.issued.size() - 1);
+                cookie = std::next(s.issued.begin(), static_cast<long>(pick))->first;
+            } else {
                 in.ConsumeData(cookie.data(), cookie.size());
+            }
             const std::uint64_t sequence = in.ConsumeIntegral<std::uint64_t>();
             deliver(s, command(cookie, sequence, in.ConsumeRandomLengthString(1100), key), from);
             break;

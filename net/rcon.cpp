@@ -164,7 +164,8 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     console.remove_stream(id);
     // Sealed with the key the command came with, even if it changed the
     // key; sent on whatever socket is open now, since it may have run n_open.
-    for (const std::string& datagram : rcon::output(result.header.cookie, result.header.sequence, captured.text(), *key))
+    const rcon::Header& header = result.header;
+    for (const std::string& datagram : rcon::output(header.cookie, header.sequence, captured.text(), *key))
         send_to(from, datagram);
 }
 }

@@ -356,8 +356,9 @@ TEST_F(RemoteConsoleTest, PrefixedDatagramsAreNeverReportedOthersAreAsBefore)
         peer.send_to(server_port, datagram);
     peer.send_to(server_port, std::string("\0", 1));
     peer.send_to(server_port, std::string("\0VR", 3));
-    EXPECT_TRUE(server->wait_for(report(peer.port(), "1 bytes received\n\n") + report(peer.port(), "3 bytes received\n\n")))
-        << server->output();
+    const std::string reports =
+        report(peer.port(), "1 bytes received\n\n") + report(peer.port(), "3 bytes received\n\n");
+    EXPECT_TRUE(server->wait_for(reports)) << server->output();
     EXPECT_EQ(server->output().find("Packet from"), server->output().find(report(peer.port(), "1 bytes")));
     EXPECT_TRUE(once(server->output(), "Refused remote console datagram from 127.0.0.1 " + std::to_string(peer.port())
                                            + ": malformed\n"));
