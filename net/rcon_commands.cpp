@@ -15,15 +15,24 @@
 #include "net/rcon_client.h"
 #include "net/rcon_protocol.h"
 #include "net/rcon_server.h"
+#include "variables/variable.h"
 
-std::ostream& SecretVariable::print(std::ostream& os)
-{
-    return os << (value.empty() ? "" : "(hidden)");
-}
+// The remote console's side of the console: the key, the commands, and the
+// frame work that serves remote commands and prints the answers to this
+// engine's own. The key is read from rcon_key whenever it is needed.
+namespace {
+// A string that shows, and substitutes for "$name", as "(hidden)" once set:
+// the key stays out of the console, its history and any log of standard
+// output, even when a remote command asks for it.
+class SecretVariable : public Variable<std::string> {
+public:
+    using Variable<std::string>::Variable;
+    std::ostream& print(std::ostream& os) override { return os << (value.empty() ? "" : "(hidden)"); }
+};
 
+// 64 hexadecimal digits; the remote console is on while it holds a valid key.
 SecretVariable rcon_key("rcon_key", "", not_saved);
 
-namespace {
 rcon::Client client;
 
 // Made on first use, so that its secret is drawn after libsodium is up.
