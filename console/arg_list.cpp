@@ -5,28 +5,29 @@
 #include <ostream>
 #include <streambuf>
 #include <strings.h>
+#include <vector>
 
-#include "engine/copy_string.h"
-#include "tokenizer/simple_tokenizer.h"
+#include "tokenizer/console_scanner.h"
 #include "variables/variable.h"
 
 namespace {
-// A substituted value is read back through a 256-byte line: 255 characters
-// and the zero.
+// The longest text a substituted value leaves, with its zero: a value is
+// read back through a 256-byte line.
 constexpr std::size_t value_size = 256;
 
 // Keeps the first 255 characters written to it and drops the rest, so that
-// a substituted value costs neither a stream nor an allocation per token.
+// a substituted value is written straight into its argument, without a
+// string stream or an allocation.
 class ValueBuffer : public std::streambuf {
 public:
-    ValueBuffer() { restart(); }
-
-    void restart() { setp(text, text + max_length); }
-    // The first line of what was written since restart().
-    const char* first_line()
+    // From now on writes go to `destination`, which holds value_size bytes.
+    void restart(char* destination) { setp(destination, destination + value_size - 1); }
+    // Ends what was written since restart() at its first line feed; its length.
+    std::size_t end_first_line()
     {
-        *std::find(pbase(), pptr(), '\n') = '\0';
-        return text;
+        char* end = std::find(pbase(), pptr(), '\n');
+        *end = '\0';
+        return static_cast<std::size_t>(end - pbase());
     }
 
 protected:
@@ -38,62 +39,119 @@ protected:
         pbump(static_cast<int>(kept));
         return count;
     }
-
-private:
-    static constexpr int max_length = value_size - 1;
-    char text[max_length + 1];
 };
 
-// The first line of the variable's value, at most 255 characters.
-const char* value_of(BaseVariable& variable)
+// Writes the first line of the variable's value, at most 255 characters and
+// a zero, to `destination`; returns its length.
+std::size_t write_value(BaseVariable& variable, char* destination)
 {
     static ValueBuffer buffer;
     static std::ostream value(&buffer);
-    buffer.restart();
+    buffer.restart(destination);
     value.clear();
     variable.print(value);
-    return buffer.first_line();
+    return buffer.end_first_line();
 }
 
-// argv and the characters of its words share one allocation, the pointers
-// first, so that a line costs one allocation however many words it has.
-char** allocate_words(int count, std::size_t characters)
+// The tokens of one line: a fixed array holds those of any ordinary line,
+// a vector takes the rest.
+class LineTokens {
+public:
+    void push(const TokenSpan& token)
+    {
+        if (count < fixed)
+            first[count] = token;
+        else
+            more.push_back(token);
+        ++count;
+    }
+    const TokenSpan& operator[](std::size_t i) const { return i < fixed ? first[i] : more[i - fixed]; }
+    std::size_t size() const { return count; }
+
+private:
+    static constexpr std::size_t fixed = 64;
+    TokenSpan first[fixed];
+    std::vector<TokenSpan> more;
+    std::size_t count = 0;
+};
+
+bool is_substituted(const TokenSpan& token)
 {
-    const auto slots = static_cast<std::size_t>(count) + (characters + sizeof(char*) - 1) / sizeof(char*);
-    return new char*[slots];
+    return token.length > 0 && token.begin[0] == '$';
 }
 
-// Copies `word` with its zero to `storage`; returns where the copy starts.
-char* store_word(char*& storage, const char* word)
+// Copies `length` characters and a zero to `storage`; returns the copy.
+char* store(char*& storage, const char* word, std::size_t length)
 {
     char* const copy = storage;
-    const std::size_t size = std::strlen(word) + 1;
-    std::memcpy(storage, word, size);
-    storage += size;
+    std::memcpy(copy, word, length);
+    copy[length] = '\0';
+    storage += length + 1;
     return copy;
 }
 }
 
-ArgList::ArgList(int count, const char* const* words) : argc(count > 0 ? count : 0)
+ArgList::ArgList(int count, const char* const* words)
 {
+    const int slots = count > 0 ? count : 0;
     std::size_t characters = 0;
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < slots; ++i)
         characters += words[i] ? std::strlen(words[i]) + 1 : 0;
-    argv = allocate_words(argc, characters);
-    char* storage = reinterpret_cast<char*>(argv + argc);
-    for (int i = 0; i < argc; ++i)
-        argv[i] = words[i] ? store_word(storage, words[i]) : nullptr;
+    char* storage = reserve(static_cast<std::size_t>(slots), characters);
+    for (int i = 0; i < slots; ++i)
+        argv[i] = words[i] ? store(storage, words[i], std::strlen(words[i])) : nullptr;
+    argc = slots;
 }
 
-ArgList::ArgList(const char* line) : text(copy_string(line))
+ArgList::ArgList(const char* line)
 {
-    parse();
+    if (!line)
+        return;
+    // One scan finds the tokens where they lie; a token over the limit ends
+    // the list, keeping those before it.
+    const std::size_t length = std::strlen(line);
+    LineTokens tokens;
+    std::size_t characters = length + 1;
+    TokenSpan token;
+    for (const char* cursor = line; scan_console_token(cursor, line + length, token) == ConsoleScan::token;) {
+        tokens.push(token);
+        // A "$" word is copied first, so that its name can be looked up, and
+        // then overwritten by the value.
+        characters += is_substituted(token) ? std::max(value_size, token.length + 1) : token.length + 1;
+    }
+
+    char* storage = reserve(tokens.size(), characters);
+    text = store(storage, line, length);
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        char* const word = store(storage, tokens[i].begin, tokens[i].length);
+        if (is_substituted(tokens[i])) {
+            BaseVariable* variable = VariableList::find(word + 1);
+            if (!variable) {
+                // An unknown name drops its token; the next one takes the slot.
+                storage = word;
+                continue;
+            }
+            storage = word + write_value(*variable, word) + 1;
+        }
+        argv[argc++] = word;
+    }
 }
 
 ArgList::~ArgList()
 {
-    delete[] argv;
-    delete[] text;
+    delete[] allocated;
+}
+
+char* ArgList::reserve(std::size_t slots, std::size_t characters)
+{
+    const std::size_t bytes = slots * sizeof(char*) + characters;
+    if (bytes <= local_size) {
+        argv = reinterpret_cast<char**>(local);
+    } else {
+        allocated = new char*[slots + (characters + sizeof(char*) - 1) / sizeof(char*)];
+        argv = allocated;
+    }
+    return reinterpret_cast<char*>(argv + slots);
 }
 
 const char* ArgList::arg(int index) const
@@ -108,31 +166,4 @@ bool ArgList::has_arg(const char* word) const
             return true;
     }
     return false;
-}
-
-bool ArgList::parse()
-{
-    if (!text)
-        return false;
-    SimpleTokenizer tokenizer(text);
-    argc = 0;
-    std::size_t characters = 0;
-    while (const char* token = tokenizer.next_token()) {
-        ++argc;
-        characters += token[0] == '$' ? value_size : std::strlen(token) + 1;
-    }
-    tokenizer.rewind();
-    argv = allocate_words(argc, characters);
-    char* storage = reinterpret_cast<char*>(argv + argc);
-    for (int i = 0; i < argc;) {
-        const char* token = tokenizer.next_token();
-        if (token[0] != '$') {
-            argv[i++] = store_word(storage, token);
-        } else if (BaseVariable* variable = VariableList::find(token + 1)) {
-            argv[i++] = store_word(storage, value_of(*variable));
-        } else {
-            --argc;  // an unknown name drops its token; the next one takes the slot
-        }
-    }
-    return true;
 }

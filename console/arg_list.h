@@ -2,13 +2,16 @@
  * One command line broken into words: argv[0] is the command name, the rest
  * are its arguments.
  *
- * The list owns `text` (a copy made with copy_string) and `argv`, whose
- * elements are copies stored in the same allocation, behind the pointers.
- * Exactly the first `argc` elements are valid. A list built from a line
+ * The list owns `text` (a copy of the line) and `argv`, whose elements are
+ * copies. The pointers, the text and the words share one block of storage:
+ * inside the list itself for an ordinary line, one allocation for a longer
+ * one. Exactly the first `argc` elements are valid. A list built from a line
  * lives while that line executes; the process arguments' list lives for the
- * whole run. Lists are never copied.
+ * whole run. Lists are never copied or moved.
  */
 #pragma once
+
+#include <cstddef>
 
 class ArgList {
 public:
@@ -34,5 +37,14 @@ public:
     char** argv = nullptr;  // may hold spare slots past argc after a dropped token
 
 private:
-    bool parse();
+    // Storage for `slots` pointers followed by `characters` bytes: the
+    // list's own when it fits, else a new allocation. Sets argv.
+    char* reserve(std::size_t slots, std::size_t characters);
+
+    // Room for the pointers and words of an ordinary console line, a "$"
+    // value included, without an allocation.
+    static constexpr std::size_t local_size = 512;
+
+    char** allocated = nullptr;  // owned, array-allocated; null while `local` serves
+    alignas(char*) char local[local_size];
 };

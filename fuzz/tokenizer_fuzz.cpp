@@ -5,7 +5,9 @@
 //   text, after the one before it (a quoted string's content included);
 // - the stream ends at its first null: later calls yield nothing more;
 // - an error other than "done" stops the stream until rewind;
-// - after rewind the same tokens and the same closing error come again.
+// - after rewind the same tokens and the same closing error come again;
+// - the console tokenizer gives what the reference copy of its former,
+//   character-by-character version gives.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "tests/reference_tokenizer.h"
 #include "tokenizer/advanced_tokenizer.h"
 #include "tokenizer/simple_tokenizer.h"
 
@@ -54,7 +57,7 @@ Scan scan(Tokenizer& tokenizer, const std::string& text)
     return result;
 }
 
-void check(Tokenizer& tokenizer, const std::string& text)
+Scan check(Tokenizer& tokenizer, const std::string& text)
 {
     const Scan once = scan(tokenizer, text);
     tokenizer.rewind();
@@ -69,6 +72,7 @@ void check(Tokenizer& tokenizer, const std::string& text)
     const std::string kept = text.substr(0, max_token_length);
     tokenizer.set_token(kept.c_str());
     FUZZ_CHECK(kept == tokenizer.token());
+    return once;
 }
 }
 
@@ -78,7 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* bytes = reinterpret_cast<const char*>(data);
     const std::string text(bytes, strnlen(bytes, size));
     SimpleTokenizer simple(text.c_str());
-    check(simple, text);
+    const Scan console_line = check(simple, text);
+    ReferenceTokenizer reference(text.c_str());
+    const Scan expected = scan(reference, text);
+    FUZZ_CHECK(console_line.tokens == expected.tokens);
+    FUZZ_CHECK(console_line.error == expected.error);
     AdvancedTokenizer advanced(text.c_str());
     check(advanced, text);
     return 0;

@@ -1,36 +1,36 @@
 #include "tokenizer/simple_tokenizer.h"
 
-namespace {
-bool starts_line_comment(const char* p, const char* end)
-{
-    return p + 1 < end && p[0] == '/' && p[1] == '/';
-}
-}
+#include <algorithm>
+#include <cstring>
+
+#include "tokenizer/console_scanner.h"
+
+static_assert(max_console_token_length == BufferedTokenizer::max_token_length,
+              "console tokens fit the token buffer");
 
 const char* SimpleTokenizer::scan_token()
 {
-    for (;;) {
-        skip_whitespace();
-        if (cursor == end)
-            return nullptr;
-        if (starts_line_comment(cursor, end)) {
-            // Through the newline; a text of several lines goes on with the
-            // next line's tokens.
-            while (cursor != end && *cursor++ != '\n') {
-            }
-            continue;
-        }
-        if (cursor + 1 < end && cursor[0] == '/' && cursor[1] == '*') {
-            skip_block_comment();
-            continue;
-        }
-        if (*cursor == '"') {
-            ++cursor;
-            return scan_string();
-        }
-        const char* const text_end = end;
-        return scan_plain([text_end](const char* p) {
-            return is_space(*p) || *p == '"' || starts_line_comment(p, text_end);
-        });
+    TokenSpan found {};
+    const ConsoleScan result = scan_console_token(cursor, end, found);
+    // The buffer shows what the scan reached even when it yields nothing:
+    // the first 1023 characters of a token over the limit, the content of an
+    // unclosed string.
+    if (found.begin) {
+        const std::size_t kept = std::min(found.length, max_console_token_length);
+        std::memcpy(buffer, found.begin, kept);
+        buffer[kept] = '\0';
     }
+    switch (result) {
+    case ConsoleScan::token:
+        return buffer;
+    case ConsoleScan::token_too_long:
+        set_error(line, "Token exceedes 1024 byte limit");
+        return nullptr;
+    case ConsoleScan::string_too_long:
+        set_error(line, "String exceeds 1024 byte limit");
+        return nullptr;
+    case ConsoleScan::end:
+        break;
+    }
+    return nullptr;
 }
