@@ -4,6 +4,22 @@
 #include <cassert>
 #include <cstring>
 
+namespace {
+// What stream.write(text, length) does. An ordinary stream (good, untied,
+// not unit-buffered) gets the characters straight into its buffer, without
+// a sentry per line; any other goes through write itself.
+void forward(std::ostream& stream, const char* text, std::streamsize length)
+{
+    std::streambuf* buffer = stream.rdbuf();
+    if (!buffer || !stream.good() || stream.tie() || (stream.flags() & std::ios::unitbuf)) {
+        stream.write(text, length);
+        return;
+    }
+    if (buffer->sputn(text, length) != length)
+        stream.setstate(std::ios::badbit);
+}
+}
+
 ConsoleStreamBuffer::~ConsoleStreamBuffer()
 {
     delete[] history;
@@ -65,7 +81,7 @@ std::streamsize ConsoleStreamBuffer::xsputn(const char* text, std::streamsize le
     // Several streams get each character in turn, as they would one
     // character at a time (the same stream may be registered twice).
     if (streams.size() == 1) {
-        streams.begin()->second->write(text, length);
+        forward(*streams.begin()->second, text, length);
     } else {
         for (std::streamsize i = 0; i < length; ++i) {
             for (auto& entry : streams)

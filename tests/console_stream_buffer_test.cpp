@@ -14,6 +14,25 @@ std::string ring_of(const ConsoleStreamBuffer& buffer)
         bytes += buffer.history_at(i);
     return bytes;
 }
+
+// Takes at most `room` characters.
+class ShortBuffer : public std::streambuf {
+public:
+    explicit ShortBuffer(std::size_t room) : room(room) {}
+    std::string text;
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (text.size() == room)
+            return traits_type::eof();
+        text += traits_type::to_char_type(c);
+        return c;
+    }
+
+private:
+    std::size_t room;
+};
 }
 
 TEST(ConsoleStreamBuffer, RingWrapsAndKeepsAZeroAfterTheNewestCharacter)
@@ -95,6 +114,35 @@ TEST(ConsoleStreamBuffer, NulIsRefusedAndFailsTheWritingStream)
     out << 'a' << '\0' << 'b';
     EXPECT_TRUE(out.bad());
     EXPECT_EQ(buffer.history_count(), 1);
+}
+
+TEST(ConsoleStreamBuffer, AForwardedStreamEndsAsItsOwnWriteWouldLeaveIt)
+{
+    struct Case {
+        std::ios::iostate state;
+        std::size_t room;
+        bool unit_buffered;
+    };
+    for (const Case& c : {Case {std::ios::goodbit, 10, false}, Case {std::ios::goodbit, 3, false},
+                          Case {std::ios::failbit, 10, false}, Case {std::ios::badbit, 10, false},
+                          Case {std::ios::goodbit, 3, true}}) {
+        ShortBuffer direct_sink(c.room);
+        ShortBuffer forwarded_sink(c.room);
+        std::ostream direct(&direct_sink);
+        std::ostream forwarded(&forwarded_sink);
+        for (std::ostream* stream : {&direct, &forwarded}) {
+            stream->setstate(c.state);
+            if (c.unit_buffered)
+                stream->setf(std::ios::unitbuf);
+        }
+        direct.write("hello", 5);
+        ConsoleStreamBuffer buffer;
+        buffer.set_history_size(16);
+        buffer.add_stream(&forwarded);
+        std::ostream(&buffer).write("hello", 5);
+        EXPECT_EQ(forwarded.rdstate(), direct.rdstate()) << c.room;
+        EXPECT_EQ(forwarded_sink.text, direct_sink.text) << c.room;
+    }
 }
 
 TEST(ConsoleStreamBuffer, WholeStringsLandExactlyAsSingleCharactersWould)
