@@ -184,12 +184,16 @@ void exec_command(ArgList& args)
         console << "Error executing \"" << args.arg(1) << '"' << std::endl;
         return;
     }
-    char line[line_size];
+    ScriptReader reader(script);
     // A stop request (Ctrl-C, SIGTERM) ends every running script, so that
     // the frame ends and the shutdown comes even when scripts run each
     // other without end.
-    while (!sys_stop_requested() && read_script_line(script, line))
+    while (!sys_stop_requested()) {
+        const char* line = reader.next_line();
+        if (!line)
+            break;
         console.execute(line, not_echoed);
+    }
     script.close();
 }
 

@@ -2,8 +2,11 @@
 // lines on standard input, the exact output and files that come back.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine_process.h"
 #include "temp_dir.h"
@@ -277,4 +280,21 @@ TEST_F(EngineTest, TimerCommandsDriveEngTime)
     const auto line_of = [&](std::size_t at) { return result.output.substr(at, result.output.find('\n', at) - at); };
     EXPECT_EQ(line_of(first), line_of(second));
     EXPECT_NE(result.output.find("] eng_time is readonly\n"), std::string::npos);
+}
+
+TEST_F(EngineTest, ScriptFromANamedPipeRunsEachLineAsItArrives)
+{
+    init("");
+    const std::string pipe = dir.at("data/pipe.cfg");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EngineProcess engine(dir.path());
+    engine.send("exec pipe.cfg\n");
+    // Opening without a reader fails until the engine has opened its end.
+    int fd = -1;
+    ASSERT_TRUE(engine.wait_until([&] { return (fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }, 5));
+    // The pipe stays open: the lines must run without waiting for its end.
+    ASSERT_EQ(write(fd, "echo first\nquit\n", 16), 16);
+    EXPECT_EQ(engine.wait_exit(10), 0);
+    close(fd);
+    EXPECT_NE(engine.output().find("] first \nClosing file system...\n"), std::string::npos) << engine.output();
 }
