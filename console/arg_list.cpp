@@ -22,13 +22,8 @@ class ValueBuffer : public std::streambuf {
 public:
     // From now on writes go to `destination`, which holds value_size bytes.
     void restart(char* destination) { setp(destination, destination + value_size - 1); }
-    // Ends what was written since restart() at its first line feed; its length.
-    std::size_t end_first_line()
-    {
-        char* end = std::find(pbase(), pptr(), '\n');
-        *end = '\0';
-        return static_cast<std::size_t>(end - pbase());
-    }
+    // Ends what was written since restart() at its first line feed.
+    void end_first_line() { *std::find(pbase(), pptr(), '\n') = '\0'; }
 
 protected:
     int_type overflow(int_type c) override { return traits_type::not_eof(c); }
@@ -42,15 +37,15 @@ protected:
 };
 
 // Writes the first line of the variable's value, at most 255 characters and
-// a zero, to `destination`; returns its length.
-std::size_t write_value(BaseVariable& variable, char* destination)
+// a zero, to `destination`.
+void write_value(BaseVariable& variable, char* destination)
 {
     static ValueBuffer buffer;
     static std::ostream value(&buffer);
     buffer.restart(destination);
     value.clear();
     variable.print(value);
-    return buffer.end_first_line();
+    buffer.end_first_line();
 }
 
 // The tokens of one line: a fixed array holds those of any ordinary line,
@@ -111,27 +106,31 @@ ArgList::ArgList(const char* line)
     // the list, keeping those before it.
     const std::size_t length = std::strlen(line);
     LineTokens tokens;
-    std::size_t characters = length + 1;
+    std::size_t values = 0;
     TokenSpan token;
     for (const char* cursor = line; scan_console_token(cursor, line + length, token) == ConsoleScan::token;) {
         tokens.push(token);
-        // A "$" word is copied first, so that its name can be looked up, and
-        // then overwritten by the value.
-        characters += is_substituted(token) ? std::max(value_size, token.length + 1) : token.length + 1;
+        values += is_substituted(token);
     }
 
-    char* storage = reserve(tokens.size(), characters);
+    // The text, then a second copy of it in which each token gets a zero
+    // after it and becomes its word: every token is a piece of the line,
+    // and what follows one (a blank, a quote, a comment, the end) belongs to
+    // no other. Then a 256-byte slot per value.
+    char* storage = reserve(tokens.size(), 2 * (length + 1) + values * value_size);
     text = store(storage, line, length);
+    char* const words = store(storage, line, length);
     for (std::size_t i = 0; i < tokens.size(); ++i) {
-        char* const word = store(storage, tokens[i].begin, tokens[i].length);
+        char* const word = words + (tokens[i].begin - line);
+        word[tokens[i].length] = '\0';
         if (is_substituted(tokens[i])) {
             BaseVariable* variable = VariableList::find(word + 1);
-            if (!variable) {
-                // An unknown name drops its token; the next one takes the slot.
-                storage = word;
-                continue;
-            }
-            storage = word + write_value(*variable, word) + 1;
+            if (!variable)
+                continue;  // an unknown name drops its token; the next one takes the slot
+            write_value(*variable, storage);
+            argv[argc++] = storage;
+            storage += value_size;
+            continue;
         }
         argv[argc++] = word;
     }
