@@ -48,17 +48,22 @@ void write_value(BaseVariable& variable, char* destination)
     buffer.end_first_line();
 }
 
-// The tokens of one line: a fixed array holds those of any ordinary line,
-// a vector takes the rest.
+// The tokens of one line, up to its end or a token over the limit: a fixed
+// array holds those of any ordinary line, a vector takes the rest.
 class LineTokens {
 public:
-    void push(const TokenSpan& token)
+    LineTokens(const char* line, const char* end)
     {
+        const char* cursor = line;
+        count = scan_console_tokens(cursor, end, first, fixed);
         if (count < fixed)
-            first[count] = token;
-        else
-            more.push_back(token);
-        ++count;
+            return;
+        TokenSpan next[fixed];
+        for (std::size_t more_count = fixed; more_count == fixed;) {
+            more_count = scan_console_tokens(cursor, end, next, fixed);
+            more.insert(more.end(), next, next + more_count);
+        }
+        count += more.size();
     }
     const TokenSpan& operator[](std::size_t i) const { return i < fixed ? first[i] : more[i - fixed]; }
     std::size_t size() const { return count; }
@@ -67,7 +72,7 @@ private:
     static constexpr std::size_t fixed = 64;
     TokenSpan first[fixed];
     std::vector<TokenSpan> more;
-    std::size_t count = 0;
+    std::size_t count;
 };
 
 bool is_substituted(const TokenSpan& token)
@@ -105,13 +110,10 @@ ArgList::ArgList(const char* line)
     // One scan finds the tokens where they lie; a token over the limit ends
     // the list, keeping those before it.
     const std::size_t length = std::strlen(line);
-    LineTokens tokens;
+    const LineTokens tokens(line, line + length);
     std::size_t values = 0;
-    TokenSpan token;
-    for (const char* cursor = line; scan_console_token(cursor, line + length, token) == ConsoleScan::token;) {
-        tokens.push(token);
-        values += is_substituted(token);
-    }
+    for (std::size_t i = 0; i < tokens.size(); ++i)
+        values += is_substituted(tokens[i]);
 
     // The text, then a second copy of it in which each token gets a zero
     // after it and becomes its word: every token is a piece of the line,

@@ -62,9 +62,12 @@ void expect_same(const std::string& line)
     ASSERT_EQ(args.text, line);
 }
 
-std::string repeated(char c, int count)
+std::string repeated(const std::string& piece, int count)
 {
-    return std::string(static_cast<std::size_t>(count), c);
+    std::string text;
+    while (count-- > 0)
+        text += piece;
+    return text;
 }
 
 // Pieces that lines are made of: the characters the rules look at, in the
@@ -73,7 +76,7 @@ const std::vector<std::string> pieces = {
     "a", "echo", "x/y", " ", "  ", "\t", "\r", "\n", "\v\f", "\"", "\"\"", "\\", "\\\"", "\\\\\"",
     "/", "//", "/*", "*/", "/*/", "*", "$", "$scanner_test_spaced", "$SCANNER_TEST_SPACED",
     "$vid_width", "$no_such_name", "$\"\"", "\x01", "\x1b", "\x7f", "\xff", ";",
-    repeated('x', 1022), repeated('y', 1023), repeated('z', 1024), repeated('q', 1100),
+    repeated("x", 1022), repeated("y", 1023), repeated("z", 1024), repeated("q", 1100),
 };
 }
 
@@ -84,7 +87,8 @@ TEST(ConsoleScanner, AgreesWithTheReferenceOnEdgeCases)
              "", " ", "a", "echo \"two words\" x", "a\"b\"c", "\"\"\"\"", "a\"\"b", "x//y", "//", "/",
              "a/", "/*", "/*/", "/**/a", "a /* x", "a/*b*/c", "// x\n  b\n// y\nc", "\"a\\\"b\" c",
              "x \"a\\\\\" y", "\"" + limit + "\"", "\"" + limit + "x\"", "\"" + limit, "\"" + limit + "x",
-             limit, limit + "x", "a " + limit + "\"b\"", "$", "$ $scanner_test_spaced \"$vid_width\""})
+             limit, limit + "x", "a " + limit + "\"b\"", "$", "$ $scanner_test_spaced \"$vid_width\"",
+             repeated("w ", 64), repeated("$vid_width \"\"", 100), repeated("a ", 200) + limit + "x"})
         expect_same(line);
 }
 

@@ -73,9 +73,9 @@ const char* plain_token_end(const char* p)
         ++p;  // a single slash belongs to the token
     }
 }
-}
 
-ConsoleScan scan_console_token(const char*& cursor, const char* end, TokenSpan& found)
+// The one scan behind both entry points, inlined into each.
+inline ConsoleScan scan(const char*& cursor, const char* end, TokenSpan& found)
 {
     found = TokenSpan {nullptr, 0};
     const char* p = cursor;
@@ -124,4 +124,18 @@ ConsoleScan scan_console_token(const char*& cursor, const char* end, TokenSpan& 
     }
     cursor = token_end;
     return ConsoleScan::token;
+}
+}
+
+ConsoleScan scan_console_token(const char*& cursor, const char* end, TokenSpan& found)
+{
+    return scan(cursor, end, found);
+}
+
+std::size_t scan_console_tokens(const char*& cursor, const char* end, TokenSpan* tokens, std::size_t capacity)
+{
+    std::size_t count = 0;
+    while (count < capacity && scan(cursor, end, tokens[count]) == ConsoleScan::token)
+        ++count;
+    return count;
 }

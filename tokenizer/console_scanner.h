@@ -37,3 +37,8 @@ struct TokenSpan {
 // `found` is the token, the token over the limit, or, for an unclosed string,
 // its content; it is empty (null begin) when the scan ends otherwise.
 ConsoleScan scan_console_token(const char*& cursor, const char* end, TokenSpan& found);
+// The tokens from `cursor` on, into `tokens`, as scan_console_token would
+// give them one by one, up to `capacity` of them; how many. Fewer than
+// `capacity` means the scan has ended (at the end or at a token over the
+// limit).
+std::size_t scan_console_tokens(const char*& cursor, const char* end, TokenSpan* tokens, std::size_t capacity);
