@@ -48,8 +48,9 @@ void write_value(BaseVariable& variable, char* destination)
     buffer.end_first_line();
 }
 
-// The tokens of one line, up to its end or a token over the limit: a fixed
-// array holds those of any ordinary line, a vector takes the rest.
+// The tokens of one line, up to its end or a token over the limit, side by
+// side: a fixed array holds those of any ordinary line, a vector all of a
+// longer one.
 class LineTokens {
 public:
     LineTokens(const char* line, const char* end)
@@ -58,14 +59,15 @@ public:
         count = scan_console_tokens(cursor, end, first, fixed);
         if (count < fixed)
             return;
-        TokenSpan next[fixed];
-        for (std::size_t more_count = fixed; more_count == fixed;) {
-            more_count = scan_console_tokens(cursor, end, next, fixed);
-            more.insert(more.end(), next, next + more_count);
+        more.assign(first, first + fixed);
+        for (std::size_t found = fixed; found == fixed;) {
+            found = scan_console_tokens(cursor, end, first, fixed);
+            more.insert(more.end(), first, first + found);
         }
-        count += more.size();
+        count = more.size();
     }
-    const TokenSpan& operator[](std::size_t i) const { return i < fixed ? first[i] : more[i - fixed]; }
+    const TokenSpan* begin() const { return more.empty() ? first : more.data(); }
+    const TokenSpan* end() const { return begin() + count; }
     std::size_t size() const { return count; }
 
 private:
@@ -75,9 +77,14 @@ private:
     std::size_t count;
 };
 
-bool is_substituted(const TokenSpan& token)
+// How many "$" signs the text holds: at least as many as its "$" words.
+std::size_t dollar_signs(const char* text, std::size_t length)
 {
-    return token.length > 0 && token.begin[0] == '$';
+    std::size_t count = 0;
+    const char* const end = text + length;
+    for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '$', static_cast<std::size_t>(end - p)))); ++p)
+        ++count;
+    return count;
 }
 
 // Copies `length` characters and a zero to `storage`; returns the copy.
@@ -111,31 +118,28 @@ ArgList::ArgList(const char* line)
     // the list, keeping those before it.
     const std::size_t length = std::strlen(line);
     const LineTokens tokens(line, line + length);
-    std::size_t values = 0;
-    for (std::size_t i = 0; i < tokens.size(); ++i)
-        values += is_substituted(tokens[i]);
 
     // The text, then a second copy of it in which each token gets a zero
     // after it and becomes its word: every token is a piece of the line,
     // and what follows one (a blank, a quote, a comment, the end) belongs to
-    // no other. Then a 256-byte slot per value.
-    char* storage = reserve(tokens.size(), 2 * (length + 1) + values * value_size);
+    // no other. Then a 256-byte slot for each value that may be substituted.
+    char* storage = reserve(tokens.size(), 2 * (length + 1) + dollar_signs(line, length) * value_size);
     text = store(storage, line, length);
     char* const words = store(storage, line, length);
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        char* const word = words + (tokens[i].begin - line);
-        word[tokens[i].length] = '\0';
-        if (is_substituted(tokens[i])) {
-            BaseVariable* variable = VariableList::find(word + 1);
-            if (!variable)
-                continue;  // an unknown name drops its token; the next one takes the slot
+    char** next = argv;
+    for (const TokenSpan& token : tokens) {
+        char* const word = words + (token.begin - line);
+        word[token.length] = '\0';
+        if (word[0] != '$') {
+            *next++ = word;
+        } else if (BaseVariable* variable = VariableList::find(word + 1)) {
             write_value(*variable, storage);
-            argv[argc++] = storage;
+            *next++ = storage;
             storage += value_size;
-            continue;
         }
-        argv[argc++] = word;
+        // An unknown name drops its token; the next one takes the slot.
     }
+    argc = static_cast<int>(next - argv);
 }
 
 ArgList::~ArgList()
