@@ -249,3 +249,26 @@ TEST(VariableList, NamesGivenByLengthNeedNoZero)
     }
     EXPECT_EQ(VariableList::find(nullptr, 3), nullptr);
 }
+
+TEST(Variable, NumbersPrintAsTheStreamWouldFormatThem)
+{
+    Variable<int> number("var_test_printed", 0, not_saved);
+    const std::vector<void (*)(std::ostream&)> formats = {
+        [](std::ostream&) {},
+        [](std::ostream& os) { os << std::hex; },
+        [](std::ostream& os) { os << std::showpos; },
+        [](std::ostream& os) { os.width(8); },
+    };
+    for (const int value : {0, 7, -42, 2147483647, -2147483647 - 1}) {
+        number.value = value;
+        for (const auto& format : formats) {
+            std::ostringstream expected;
+            format(expected);
+            expected << value;
+            std::ostringstream out;
+            format(out);
+            number.print(out);
+            EXPECT_EQ(out.str(), expected.str()) << value;
+        }
+    }
+}

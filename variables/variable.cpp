@@ -1,6 +1,7 @@
 #include "variables/variable.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -65,7 +66,15 @@ void print_value(std::ostream& os, const std::string& value)
 
 void print_value(std::ostream& os, int value)
 {
-    os << value;
+    // What a default-formatted stream writes, without its number formatting
+    // machinery: "$name" substitution prints a value per use.
+    if ((os.flags() & (std::ios::basefield | std::ios::showpos)) != std::ios::dec || os.width() != 0) {
+        os << value;
+        return;
+    }
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    os.write(digits, result.ptr - digits);
 }
 
 void print_value(std::ostream& os, bool value)
