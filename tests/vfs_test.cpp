@@ -8,6 +8,7 @@
 #include "console_capture.h"
 #include "temp_dir.h"
 #include "vfs/archive.h"
+#include "vfs/save_file.h"
 #include "vfs/vfs.h"
 #include "vfs/vfs_stream.h"
 
@@ -124,4 +125,26 @@ TEST_F(DataDirectories, CloseReportsFailedWrites)
     out << std::string(100000, 'x');
     out.close();
     EXPECT_TRUE(out.fail());
+}
+
+TEST_F(DataDirectories, SavingWhatTheFileHoldsLeavesItAlone)
+{
+    use(dir.path(), dir.path());
+    const auto inode = [&] {
+        struct stat status;
+        return stat(dir.at("saved.cfg").c_str(), &status) == 0 ? status.st_ino : 0;
+    };
+    ASSERT_TRUE(vfs_save_file("saved.cfg", "set a \"1\"\n"));
+    const auto first = inode();
+    ASSERT_TRUE(vfs_save_file("saved.cfg", "set a \"1\"\n"));
+    EXPECT_EQ(inode(), first);
+    // A longer and a shorter text that begin alike, and one of the same size,
+    // replace it: with a new file, made while the old one still holds its
+    // number.
+    for (const std::string content : {"set a \"1\"\nset b \"2\"\n", "set a \"1\"", "set a \"2\""}) {
+        const auto before = inode();
+        ASSERT_TRUE(vfs_save_file("saved.cfg", content));
+        EXPECT_EQ(dir.read("saved.cfg"), content);
+        EXPECT_NE(inode(), before);
+    }
 }

@@ -40,6 +40,17 @@ bool write_all(int fd, const std::string& content)
     return true;
 }
 
+// Whether the regular file at `path`, of `size` bytes, holds `content`.
+bool holds(const std::string& path, off_t size, const std::string& content)
+{
+    if (size != static_cast<off_t>(content.size()))
+        return false;
+    std::ifstream file(path, std::ios::binary);
+    std::string current(content.size() + 1, '\0');
+    file.read(&current[0], static_cast<std::streamsize>(current.size()));
+    return file.gcount() == size && current.compare(0, content.size(), content) == 0;
+}
+
 std::string directory_of(const std::string& path)
 {
     const auto slash = path.rfind('/');
@@ -75,6 +86,9 @@ Saved save_at(const std::string& path, const std::string& content)
         return S_ISDIR(status.st_mode) ? Saved::not_here : write_in_place(target, content);
     if (exists && access(target.c_str(), W_OK) != 0)
         return Saved::not_here;
+    // Unchanged settings cost a read instead of two flushes to the disk.
+    if (exists && holds(target, status.st_size, content))
+        return Saved::yes;
 
     std::string temporary = target + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);

@@ -15,5 +15,6 @@
 // the file it replaces, and a new one gets 0664 less the file-creation mask.
 // A symbolic link stays a link: its target is replaced. A target that is no
 // regular file (a device, a named pipe) is written in place. On failure the
-// temporary file is removed and false returned.
+// temporary file is removed and false returned. A regular file that already
+// holds `content` is left as it is.
 bool vfs_save_file(const char* name, const std::string& content);
