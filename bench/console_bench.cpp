@@ -32,6 +32,19 @@ void console_line(benchmark::State& state)
 }
 BENCHMARK(console_line);
 
+// One echo line of the comparison's echo workload, tokenized and written.
+void echo_line(benchmark::State& state)
+{
+    NullBuffer sink;
+    std::ostream null_stream(&sink);
+    const int id = console.add_stream(&null_stream);
+    for (auto _ : state)
+        console.execute("echo the quick brown fox jumps over the lazy dog again and again", false);
+    console.remove_stream(id);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(echo_line);
+
 void exec_script(benchmark::State& state)
 {
     char directory[] = "/tmp/varnholt-bench-XXXXXX";

@@ -29,6 +29,15 @@ void arg_list_plain(benchmark::State& state)
 }
 BENCHMARK(arg_list_plain);
 
+void arg_list_echo(benchmark::State& state)
+{
+    for (auto _ : state) {
+        ArgList args("echo the quick brown fox jumps over the lazy dog again and again");
+        benchmark::DoNotOptimize(args.argv);
+    }
+}
+BENCHMARK(arg_list_echo);
+
 void arg_list_substitution(benchmark::State& state)
 {
     for (auto _ : state) {
