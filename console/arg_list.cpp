@@ -11,8 +11,8 @@
 #include "variables/variable.h"
 
 namespace {
-// The longest text a substituted value leaves, with its zero: a value is
-// read back through a 256-byte line.
+// A substituted value is read back through a 256-byte line: 255 characters
+// and the zero.
 constexpr std::size_t value_size = 256;
 
 // Keeps the first 255 characters written to it and drops the rest, so that
@@ -132,7 +132,7 @@ ArgList::ArgList(const char* line)
         word[token.length] = '\0';
         if (word[0] != '$') {
             *next++ = word;
-        } else if (BaseVariable* variable = VariableList::find(word + 1)) {
+        } else if (BaseVariable* variable = VariableList::find(word + 1, token.length - 1)) {
             write_value(*variable, storage);
             *next++ = storage;
             storage += value_size;

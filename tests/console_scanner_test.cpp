@@ -14,7 +14,7 @@
 #include "variables/variable.h"
 
 namespace {
-Variable<std::string> spaced("scanner_test_spaced", "a b", false);
+Variable<std::string> spaced("scanner_test_spaced", "a b", not_saved);
 
 // What every call yields: the token or "<null>", the buffer, the error.
 std::vector<std::string> trace(Tokenizer& tokenizer)

@@ -15,8 +15,10 @@
 
 #include <cstddef>
 
+#include "engine/limits.h"
+
 // The longest token or string content, without its terminating zero.
-constexpr std::size_t max_console_token_length = 1023;
+constexpr std::size_t max_console_token_length = line_size - 1;
 
 enum class ConsoleScan {
     token,            // a token: `found` holds it
