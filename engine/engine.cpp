@@ -69,8 +69,9 @@ void eng_run(ArgList& args)
 
 void eng_frame()
 {
-    // SIGINT and SIGTERM stop the engine here, between lines, as `quit` would.
-    if (sys_stop_requested())
+    // SIGINT and SIGTERM stop the engine here, between lines, as `quit` would;
+    // a Ctrl-C on a half-typed line at the terminal only discards that line.
+    if (sys_stop_requested() && !sys_input_interrupt())
         sys_quit(false);
     sys_poll_input();
     net_frame();
@@ -82,12 +83,14 @@ void eng_frame()
     }
     vid_frame_end();
     // Whatever the console wrote this frame leaves now, in one write, even
-    // when standard output is a pipe or a file.
+    // when standard output is a pipe or a file; on a terminal, above the
+    // line being edited.
     std::cout.flush();
 }
 
 bool eng_shutdown()
 {
+    sys_input_shutdown();
     if (!dedicated.value)
         vid_shutdown();
     if (host_initted())

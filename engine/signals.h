@@ -8,7 +8,8 @@
  * A second request while the first is still pending ends the process at
  * once, by the signal's default action: an engine blocked in a system call
  * (a script or default.cfg that is a named pipe nobody writes) never gets
- * to its next frame.
+ * to its next frame. A terminal whose mode the terminal console changed gets
+ * its saved mode back first.
  *
  * SIGPIPE is ignored: once standard output is closed its writes fail and the
  * engine keeps running, to be stopped by `quit` or a signal. SIGXFSZ is
@@ -20,3 +21,12 @@
 // Installs the handlers. Called once, first thing in main. Whether a stop
 // was requested is sys_stop_requested (engine/system.h).
 void sys_init_signals();
+// The signal of the pending request (SIGINT or SIGTERM), or 0.
+int sys_stop_signal();
+// Drops the pending request: a Ctrl-C that only discarded a half-typed line.
+void sys_withdraw_stop_request();
+// Remembers the current mode of terminal `fd`, for
+// sys_restore_terminal_mode and the immediate exit of a second request.
+void sys_save_terminal_mode(int fd);
+// Puts the remembered mode back, if any; async-signal-safe.
+void sys_restore_terminal_mode();

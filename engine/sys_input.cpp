@@ -1,25 +1,52 @@
 #include "engine/sys_input.h"
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <unistd.h>
 
 #include "console/console.h"
 #include "engine/line_reader.h"
+#include "engine/signals.h"
+#include "engine/system.h"
+#include "engine/terminal_console.h"
 
 Variable<std::string> sys_prompt("sys_prompt", "]", saved);
 
 namespace {
 char input_line[line_size];
 bool prompt_shown = false;
+bool on_terminal = false;
 LineReader standard_input(STDIN_FILENO);
+
+void poll_terminal()
+{
+    switch (terminal_poll(input_line)) {
+    case TerminalInput::line:
+        console.execute(input_line, false);
+        terminal_prompt();
+        break;
+    case TerminalInput::end:
+        // Ctrl-D on an empty line ends the engine as `quit` does.
+        sys_quit(false);
+    case TerminalInput::keys:
+    case TerminalInput::none:
+        break;
+    }
+}
 }
 
 void sys_poll_input()
 {
     if (!prompt_shown) {
-        sys_print_prompt();
+        on_terminal = terminal_open();
+        if (!on_terminal)
+            sys_print_prompt();
         prompt_shown = true;
+    }
+    if (on_terminal) {
+        poll_terminal();
+        return;
     }
     if (!standard_input.next_line(input_line))
         return;
@@ -36,4 +63,19 @@ void sys_print_prompt()
 {
     std::memset(input_line, 0, sizeof input_line);
     std::cout << sys_prompt.value << ' ' << std::flush;
+}
+
+bool sys_input_interrupt()
+{
+    if (!on_terminal || sys_stop_signal() != SIGINT || !terminal_interrupt())
+        return false;
+    sys_withdraw_stop_request();
+    return true;
+}
+
+void sys_input_shutdown()
+{
+    if (on_terminal)
+        terminal_close();
+    on_terminal = false;
 }

@@ -2,6 +2,9 @@
  * The typed console: once per frame, standard input is polled without
  * waiting and at most one whole line is executed, followed by a new prompt.
  * The prompt goes straight to standard output, never into the history.
+ *
+ * On a terminal that can edit, the terminal console (terminal_console.h)
+ * reads the lines instead, with editing, history and completion.
  */
 #pragma once
 
@@ -18,3 +21,9 @@ void sys_poll_input();
 bool sys_input_ready();
 // Clears the input line and writes the prompt.
 void sys_print_prompt();
+// A Ctrl-C (SIGINT) on a half-typed line at the terminal only discards the
+// line: true when it did, and the stop request is withdrawn.
+bool sys_input_interrupt();
+// Gives the terminal back and saves the typed history, if the terminal
+// console ran. Called first in the shutdown.
+void sys_input_shutdown();

@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utmp.h>
 #include <vector>
 
 #ifndef VARNHOLT_BINARY
@@ -35,6 +37,19 @@ std::vector<std::string> wrapper_words()
         words.push_back(word);
     return words;
 }
+
+// This process's environment as a terminal session sees it: an xterm, and
+// readline without the user's key bindings.
+std::vector<std::string> terminal_environment()
+{
+    std::vector<std::string> variables {"TERM=xterm", "INPUTRC=/dev/null"};
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string text = *variable;
+        if (text.rfind("TERM=", 0) != 0 && text.rfind("INPUTRC=", 0) != 0)
+            variables.push_back(text);
+    }
+    return variables;
+}
 }
 
 double engine_time_scale()
@@ -54,10 +69,28 @@ EngineProcess::EngineProcess(const std::string& directory, Input input, long fil
     for (std::string& word : words)
         command.push_back(word.data());
     command.push_back(nullptr);
+    std::vector<std::string> variables;
+    if (input == Input::terminal)
+        variables = terminal_environment();
+    std::vector<char*> environment;
+    for (std::string& variable : variables)
+        environment.push_back(variable.data());
+    environment.push_back(nullptr);
     int in_pipe[2];
     int out_pipe[2];
-    if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0)
+    int terminal_slave = -1;
+    if (input == Input::terminal) {
+        winsize size {24, 80, 0, 0};
+        if (openpty(&terminal, &terminal_slave, nullptr, nullptr, &size) != 0)
+            throw std::runtime_error("openpty failed");
+        fcntl(terminal, F_SETFD, FD_CLOEXEC);
+        tcgetattr(terminal, &created_mode);
+        in_pipe[1] = fcntl(terminal, F_DUPFD_CLOEXEC, 0);
+        out_pipe[0] = fcntl(terminal, F_DUPFD_CLOEXEC, 0);
+        in_pipe[0] = out_pipe[1] = terminal_slave;
+    } else if (pipe2(in_pipe, O_CLOEXEC) != 0 || pipe2(out_pipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
+    }
     pid = fork();
     if (pid < 0)
         throw std::runtime_error("fork failed");
@@ -71,7 +104,14 @@ EngineProcess::EngineProcess(const std::string& directory, Input input, long fil
             const rlimit limit {static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
-        if (input == Input::dev_null) {
+        if (input == Input::terminal) {
+            // The terminal becomes the controlling one of a new session.
+            const int error = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+            if (login_tty(terminal_slave) != 0)
+                _exit(126);
+            dup2(error, STDERR_FILENO);
+            environ = environment.data();
+        } else if (input == Input::dev_null) {
             const int null = open("/dev/null", O_RDONLY);
             dup2(null, STDIN_FILENO);
         } else {
@@ -82,7 +122,8 @@ EngineProcess::EngineProcess(const std::string& directory, Input input, long fil
         _exit(127);
     }
     close(in_pipe[0]);
-    close(out_pipe[1]);
+    if (out_pipe[1] != in_pipe[0])
+        close(out_pipe[1]);
     to_engine = in_pipe[1];
     from_engine = out_pipe[0];
     if (input == Input::dev_null)
@@ -98,6 +139,15 @@ EngineProcess::~EngineProcess()
     close_input();
     if (from_engine >= 0)
         close(from_engine);
+    if (terminal >= 0)
+        close(terminal);
+}
+
+termios EngineProcess::terminal_mode() const
+{
+    termios mode {};
+    tcgetattr(terminal, &mode);
+    return mode;
 }
 
 bool EngineProcess::read_available(int timeout_ms)

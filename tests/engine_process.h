@@ -1,6 +1,8 @@
 /*
  * Test helper: the real engine binary as a child process, in a directory
- * of the test's choosing, with its standard input and output on pipes.
+ * of the test's choosing, with its standard input and output on pipes, or
+ * on a pseudo-terminal of 80 by 24 characters with TERM=xterm and no
+ * inputrc (standard error stays the test's).
  *
  * When the environment variable VARNHOLT_WRAPPER is set, its blank-separated
  * words run in front of the binary (a memory checker, say: see `make
@@ -11,10 +13,11 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <termios.h>
 
 class EngineProcess {
 public:
-    enum class Input { pipe, dev_null };
+    enum class Input { pipe, dev_null, terminal };
 
     // Starts the engine with `directory` as its working directory and, when
     // `file_size_limit` is not negative, that limit on the size of the files
@@ -47,6 +50,11 @@ public:
     int killed_by() const { return termination_signal; }
     void signal(int number);
 
+    // Input::terminal: the mode of the pseudo-terminal now, and as it was
+    // created.
+    termios terminal_mode() const;
+    const termios& created_terminal_mode() const { return created_mode; }
+
     const std::string& output() const { return out; }
     pid_t process_id() const { return pid; }
     // Whether the engine has neither exited nor been waited for.
@@ -62,6 +70,8 @@ private:
     pid_t pid = -1;
     int to_engine = -1;
     int from_engine = -1;
+    int terminal = -1;  // the pseudo-terminal's master side
+    termios created_mode {};
     std::string out;
     int status = -1;
     int termination_signal = 0;

@@ -1,0 +1,447 @@
+#include "engine/terminal_console.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <iostream>
+#include <poll.h>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+// readline's old typedefs would take the name of the console's Function.
+#define _FUNCTION_DEF
+#include <readline/history.h>
+#include <readline/readline.h>
+
+#include "console/console.h"
+#include "console/function.h"
+#include "engine/signals.h"
+#include "engine/sys_input.h"
+#include "variables/variable.h"
+#include "vfs/save_file.h"
+#include "vfs/vfs.h"
+#include "vfs/vfs_stream.h"
+
+namespace {
+constexpr const char* history_name = "console_history";
+constexpr int history_limit = 500;
+// A long paste spreads over several frames, so the socket and the host
+// keep their turn.
+constexpr int keys_per_poll = 4096;
+
+// readline's line handler is installed: the prompt and the line being
+// edited are on the screen, and the terminal is in readline's mode.
+bool editing = false;
+// The cursor is on a line that holds a prompt, also after Ctrl-D ended the
+// editing there.
+bool cursor_on_prompt = false;
+TerminalInput finished = TerminalInput::none;  // a line or the end, from take_line
+std::string finished_line;
+volatile std::sig_atomic_t resized = 0;
+volatile std::sig_atomic_t continued = 0;
+
+// Writes `text`, which ends in a line feed (or is empty), where the prompt
+// and the line being edited stood, and draws them again below it.
+void write_above(const std::string& text)
+{
+    if (editing)
+        rl_clear_visible_line();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (editing) {
+        rl_on_new_line();
+        rl_redisplay();
+    }
+    std::fflush(stdout);
+}
+
+// std::cout's buffer on the terminal: the console's output waits here until
+// std::cout is flushed, once per frame.
+class PendingOutput : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            text.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* s, std::streamsize count) override
+    {
+        text.append(s, static_cast<std::size_t>(count));
+        return count;
+    }
+    int sync() override
+    {
+        if (text.empty())
+            return 0;
+        // The prompt must start a line of its own.
+        if (text.back() != '\n')
+            text.push_back('\n');
+        write_above(text);
+        text.clear();
+        return 0;
+    }
+
+private:
+    std::string text;
+};
+
+PendingOutput pending_output;
+std::streambuf* own_output = nullptr;  // std::cout's buffer; null while closed
+
+void show_prompt();
+
+// readline's line handler, with the finished line (malloc'ed, ours to free)
+// or null for Ctrl-D on an empty line. The handler goes until the line has
+// run: the next prompt follows the line's output and shows sys_prompt as the
+// line left it.
+void take_line(char* text)
+{
+    rl_callback_handler_remove();
+    editing = false;
+    cursor_on_prompt = text == nullptr;
+    finished = text ? TerminalInput::line : TerminalInput::end;
+    if (text)
+        finished_line = text;
+    std::free(text);
+}
+
+// readline's terminal hooks while the console runs. The terminal keeps
+// readline's mode from terminal_open to terminal_close instead of going
+// back to the user's around each line: keys typed while a line runs wait,
+// unechoed and unchanged, for the next prompt, and Ctrl-D stays a key.
+void keep_mode(int) {}
+void keep_mode() {}
+
+void prepare_terminal()
+{
+    const char* meta = rl_variable_value("input-meta");
+    rl_prep_terminal(meta && std::strcmp(meta, "on") == 0);
+}
+
+void show_prompt()
+{
+    const std::string prompt = sys_prompt.value + ' ';
+    rl_callback_handler_install(prompt.c_str(), take_line);
+    editing = true;
+    cursor_on_prompt = true;
+}
+
+bool key_waiting()
+{
+    pollfd input {STDIN_FILENO, POLLIN, 0};
+    return poll(&input, 1, 0) > 0;
+}
+
+void catch_signal(int number, void (*handler)(int))
+{
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(number, &action, nullptr);
+}
+
+void note_resize(int)
+{
+    resized = 1;
+}
+
+// Ctrl-Z: the terminal gets the user's mode back before the process stops;
+// the next poll gives readline its own again.
+void suspend(int number)
+{
+    const int saved_errno = errno;
+    sys_restore_terminal_mode();
+    std::signal(number, SIG_DFL);
+    sigset_t self;
+    sigemptyset(&self);
+    sigaddset(&self, number);
+    sigprocmask(SIG_UNBLOCK, &self, nullptr);
+    raise(number);
+    // Here once continued (at once in an orphaned process group, which the
+    // system never stops).
+    catch_signal(number, suspend);
+    continued = 1;
+    errno = saved_errno;
+}
+
+void take_signals()
+{
+    if (continued) {
+        continued = 0;
+        // readline still counts the terminal as prepared.
+        rl_deprep_terminal();
+        prepare_terminal();
+        rl_reset_screen_size();
+        if (editing)
+            write_above("");
+    }
+    if (resized) {
+        resized = 0;
+        if (editing)
+            rl_resize_terminal();
+        else
+            rl_reset_screen_size();
+    }
+}
+
+// Adds a line that runs to the history, unless it is blank, repeats the
+// newest entry, or holds a line feed (typed after Ctrl-V), which the saved
+// history could not give back as one line.
+void remember(const char* line)
+{
+    if (line[std::strspn(line, " \t")] == '\0' || std::strchr(line, '\n'))
+        return;
+    const HIST_ENTRY* newest = history_get(history_base + history_length - 1);
+    if (!newest || std::strcmp(newest->line, line) != 0)
+        add_history(line);
+}
+
+void load_history()
+{
+    stifle_history(history_limit);
+    vfs_istream file(history_name);
+    for (std::string line; file.is_open() && std::getline(file, line);)
+        remember(line.c_str());
+}
+
+void save_history()
+{
+    std::string content;
+    for (HIST_ENTRY** entry = history_list(); entry && *entry; ++entry)
+        content.append((*entry)->line).push_back('\n');
+    // Nothing was loaded and nothing typed: no file to create.
+    if (content.empty())
+        return;
+    if (!vfs_save_file(history_name, content))
+        console << "Error writing \"" << history_name << '"' << std::endl;
+}
+
+char ascii_lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// How many leading characters `a` and `b` share, ignoring ASCII case.
+std::size_t shared_length(const char* a, const char* b)
+{
+    std::size_t length = 0;
+    while (a[length] && ascii_lower(a[length]) == ascii_lower(b[length]))
+        ++length;
+    return length;
+}
+
+bool starts_with_ignoring_case(const char* name, const std::string& start)
+{
+    return name && shared_length(start.c_str(), name) == start.size();
+}
+
+bool is_command(const std::string& word, const char* name)
+{
+    return word.size() == std::strlen(name) && starts_with_ignoring_case(name, word);
+}
+
+void add_names(const std::string& start, std::set<std::string>& names)
+{
+    for (const Function* function = FunctionList::head().next(); function; function = function->next()) {
+        if (starts_with_ignoring_case(function->name(), start))
+            names.insert(function->name());
+    }
+}
+
+void add_variable_names(const std::string& start, std::set<std::string>& names)
+{
+    for (const BaseVariable* variable = VariableList::head().next_variable(); variable;
+         variable = variable->next_variable()) {
+        if (starts_with_ignoring_case(variable->name(), start))
+            names.insert(variable->name());
+    }
+}
+
+// The files and folders under gamepath and basepath whose names, relative
+// to the data directory, begin with `start`; folders end in "/". Hidden
+// entries only when `start` asks for them.
+void add_script_names(const std::string& start, std::set<std::string>& names)
+{
+    const std::size_t slash = start.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : start.substr(0, slash + 1);
+    const std::string begin = start.substr(folder.size());
+    for (const std::string* root : {&gamepath.value, &basepath.value}) {
+        const std::string path = *root + '/' + folder;
+        DIR* directory = opendir(path.c_str());
+        if (!directory)
+            continue;
+        while (const dirent* entry = readdir(directory)) {
+            const std::string name = entry->d_name;
+            if (name.compare(0, begin.size(), begin) != 0 || name == "." || name == ".."
+                || (name[0] == '.' && begin.empty()))
+                continue;
+            struct stat status;
+            if (stat((path + name).c_str(), &status) == 0)
+                names.insert(folder + name + (S_ISDIR(status.st_mode) ? "/" : ""));
+        }
+        closedir(directory);
+    }
+}
+
+// readline's match list: what replaces the word (the candidates' common
+// beginning, letter case ignored, spelled as the first has it), then the
+// candidates when there are several, then a null. All malloc'ed for
+// readline to free.
+char** match_list(const std::set<std::string>& candidates)
+{
+    if (candidates.empty())
+        return nullptr;
+    const std::string& first = *candidates.begin();
+    std::size_t common = first.size();
+    for (const std::string& other : candidates)
+        common = std::min(common, shared_length(first.c_str(), other.c_str()));
+    const std::size_t listed = candidates.size() == 1 ? 0 : candidates.size();
+    char** list = static_cast<char**>(std::malloc((listed + 2) * sizeof(char*)));
+    list[0] = strdup(first.substr(0, listed ? common : first.size()).c_str());
+    std::size_t next = 1;
+    for (const std::string& candidate : candidates) {
+        if (listed)
+            list[next++] = strdup(candidate.c_str());
+    }
+    list[next] = nullptr;
+    return list;
+}
+
+// Tab: the first word from the command and variable names, the word after
+// set, reset and del from the variable names, the word after exec from the
+// script files; nothing anywhere else.
+char** complete(const char* text, int start, int)
+{
+    rl_attempted_completion_over = 1;  // never readline's own file names
+    const std::string before(rl_line_buffer, static_cast<std::size_t>(start));
+    std::vector<std::string> words;
+    for (std::size_t at = 0; (at = before.find_first_not_of(" \t", at)) != std::string::npos;) {
+        const std::size_t end = std::min(before.find_first_of(" \t", at), before.size());
+        words.push_back(before.substr(at, end - at));
+        at = end;
+    }
+    std::set<std::string> candidates;
+    if (words.empty())
+        add_names(text, candidates);
+    else if (words.size() == 1
+             && (is_command(words[0], "set") || is_command(words[0], "reset") || is_command(words[0], "del")))
+        add_variable_names(text, candidates);
+    else if (words.size() == 1 && is_command(words[0], "exec"))
+        add_script_names(text, candidates);
+    // A folder is completed without the blank, ready for the name in it.
+    if (candidates.size() == 1 && candidates.begin()->back() == '/')
+        rl_completion_suppress_append = 1;
+    return match_list(candidates);
+}
+}
+
+bool terminal_open()
+{
+    const char* type = std::getenv("TERM");
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !type || !*type || std::strcmp(type, "dumb") == 0)
+        return false;
+    sys_save_terminal_mode(STDIN_FILENO);
+    rl_readline_name = "varnholt";
+    rl_instream = stdin;
+    rl_outstream = stdout;
+    // The engine's own handlers stay: SIGINT and SIGTERM reach the frame
+    // loop, SIGWINCH and SIGTSTP are caught below.
+    rl_catch_signals = 0;
+    rl_catch_sigwinch = 0;
+    rl_change_environment = 0;
+    rl_attempted_completion_function = complete;
+    rl_initialize();
+    rl_basic_word_break_characters = " \t";
+    rl_completer_word_break_characters = " \t";
+    // A pasted block runs one line per frame, as piped input does.
+    rl_variable_bind("enable-bracketed-paste", "off");
+    prepare_terminal();
+    rl_prep_term_function = keep_mode;
+    rl_deprep_term_function = keep_mode;
+    load_history();
+    std::cout.flush();
+    own_output = std::cout.rdbuf(&pending_output);
+    catch_signal(SIGWINCH, note_resize);
+    catch_signal(SIGTSTP, suspend);
+    show_prompt();
+    return true;
+}
+
+TerminalInput terminal_poll(char (&line)[line_size])
+{
+    take_signals();
+    bool took = false;
+    for (int keys = 0; keys < keys_per_poll && editing && key_waiting(); ++keys) {
+        rl_callback_read_char();
+        took = true;
+    }
+    const TerminalInput found = finished;
+    finished = TerminalInput::none;
+    if (found == TerminalInput::line) {
+        const std::size_t kept = std::min(finished_line.size(), sizeof line - 1);
+        finished_line.copy(line, kept);
+        line[kept] = '\0';
+        remember(line);
+    }
+    return found != TerminalInput::none ? found : took ? TerminalInput::keys : TerminalInput::none;
+}
+
+void terminal_prompt()
+{
+    std::cout.flush();
+    show_prompt();
+}
+
+bool terminal_interrupt()
+{
+    if (!editing)
+        return false;
+    const bool half_typed = rl_end > 0 || RL_ISSTATE(RL_STATE_ISEARCH | RL_STATE_NSEARCH);
+    // The ^C goes behind the text, where the terminal would echo it.
+    rl_point = rl_end;
+    rl_redisplay();
+    rl_echo_signal_char(SIGINT);
+    if (!half_typed)
+        return false;
+    rl_free_line_state();
+    rl_callback_sigcleanup();
+    rl_callback_handler_remove();
+    rl_crlf();
+    show_prompt();
+    return true;
+}
+
+void terminal_close()
+{
+    if (!own_output)
+        return;
+    std::cout.flush();
+    if (editing) {
+        // Below the whole line, however far it wraps.
+        rl_point = rl_end;
+        rl_redisplay();
+        rl_callback_handler_remove();
+        editing = false;
+    }
+    if (cursor_on_prompt)
+        std::fputc('\n', stdout);
+    cursor_on_prompt = false;
+    std::fflush(stdout);
+    rl_prep_term_function = rl_prep_terminal;
+    rl_deprep_term_function = rl_deprep_terminal;
+    rl_deprep_terminal();
+    std::cout.rdbuf(own_output);
+    own_output = nullptr;
+    std::signal(SIGWINCH, SIG_DFL);
+    std::signal(SIGTSTP, SIG_DFL);
+    save_history();
+}
