@@ -67,10 +67,7 @@ void sys_print_prompt()
 
 bool sys_input_interrupt()
 {
-    if (!on_terminal || sys_stop_signal() != SIGINT || !terminal_interrupt())
-        return false;
-    sys_withdraw_stop_request();
-    return true;
+    return on_terminal && sys_stop_signal() == SIGINT && terminal_interrupt();
 }
 
 void sys_input_shutdown()

@@ -406,6 +406,9 @@ bool terminal_interrupt()
     if (!editing)
         return false;
     const bool half_typed = rl_end > 0 || RL_ISSTATE(RL_STATE_ISEARCH | RL_STATE_NSEARCH);
+    // Before the fresh prompt shows: a Ctrl-C typed at it is a new request.
+    if (half_typed)
+        sys_withdraw_stop_request();
     // The ^C goes behind the text, where the terminal would echo it.
     rl_point = rl_end;
     rl_redisplay();

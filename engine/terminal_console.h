@@ -34,8 +34,8 @@ TerminalInput terminal_poll(char (&line)[line_size]);
 // After a line has run: writes what it printed, then a fresh prompt made
 // of sys_prompt's value and one blank.
 void terminal_prompt();
-// Ctrl-C: a half-typed line is discarded for a fresh prompt (true); on an
-// empty line nothing changes (false).
+// Ctrl-C: a half-typed line is discarded for a fresh prompt and the stop
+// request withdrawn (true); on an empty line nothing changes (false).
 bool terminal_interrupt();
 // Gives the terminal its mode and std::cout its buffer back, and saves up
 // to 500 lines of history as "console_history", as default.cfg is saved.
