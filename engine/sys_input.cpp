@@ -19,12 +19,18 @@ bool prompt_shown = false;
 bool on_terminal = false;
 LineReader standard_input(STDIN_FILENO);
 
+// Read afresh for each prompt: a line may have changed sys_prompt.
+std::string prompt_text()
+{
+    return sys_prompt.value + ' ';
+}
+
 void poll_terminal()
 {
     switch (terminal_poll(input_line)) {
     case TerminalInput::line:
         console.execute(input_line, false);
-        terminal_prompt();
+        terminal_prompt(prompt_text());
         break;
     case TerminalInput::end:
         // Ctrl-D on an empty line ends the engine as `quit` does.
@@ -39,7 +45,7 @@ void poll_terminal()
 void sys_poll_input()
 {
     if (!prompt_shown) {
-        on_terminal = terminal_open();
+        on_terminal = terminal_open(prompt_text());
         if (!on_terminal)
             sys_print_prompt();
         prompt_shown = true;
@@ -67,7 +73,7 @@ void sys_print_prompt()
 
 bool sys_input_interrupt()
 {
-    return on_terminal && sys_stop_signal() == SIGINT && terminal_interrupt();
+    return on_terminal && sys_stop_signal() == SIGINT && terminal_interrupt(prompt_text());
 }
 
 void sys_input_shutdown()

@@ -23,7 +23,6 @@
 #include "console/console.h"
 #include "console/function.h"
 #include "engine/signals.h"
-#include "engine/sys_input.h"
 #include "variables/variable.h"
 #include "vfs/save_file.h"
 #include "vfs/vfs.h"
@@ -84,6 +83,9 @@ protected:
         if (text.back() != '\n')
             text.push_back('\n');
         write_above(text);
+        // A huge listing once keeps no memory for good.
+        if (text.capacity() > 65536)
+            std::string().swap(text);
         text.clear();
         return 0;
     }
@@ -95,12 +97,10 @@ private:
 PendingOutput pending_output;
 std::streambuf* own_output = nullptr;  // std::cout's buffer; null while closed
 
-void show_prompt();
-
 // readline's line handler, with the finished line (malloc'ed, ours to free)
 // or null for Ctrl-D on an empty line. The handler goes until the line has
-// run: the next prompt follows the line's output and shows sys_prompt as the
-// line left it.
+// run: the next prompt follows the line's output, and the line may change
+// the prompt's text.
 void take_line(char* text)
 {
     rl_callback_handler_remove();
@@ -125,9 +125,8 @@ void prepare_terminal()
     rl_prep_terminal(meta && std::strcmp(meta, "on") == 0);
 }
 
-void show_prompt()
+void show_prompt(const std::string& prompt)
 {
-    const std::string prompt = sys_prompt.value + ' ';
     rl_callback_handler_install(prompt.c_str(), take_line);
     editing = true;
     cursor_on_prompt = true;
@@ -304,12 +303,11 @@ char** match_list(const std::set<std::string>& candidates)
     std::size_t common = first.size();
     for (const std::string& other : candidates)
         common = std::min(common, shared_length(first.c_str(), other.c_str()));
-    const std::size_t listed = candidates.size() == 1 ? 0 : candidates.size();
-    char** list = static_cast<char**>(std::malloc((listed + 2) * sizeof(char*)));
-    list[0] = strdup(first.substr(0, listed ? common : first.size()).c_str());
-    std::size_t next = 1;
+    char** list = static_cast<char**>(std::malloc((candidates.size() + 2) * sizeof(char*)));
+    std::size_t next = 0;
+    list[next++] = strdup(first.substr(0, common).c_str());
     for (const std::string& candidate : candidates) {
-        if (listed)
+        if (candidates.size() > 1)
             list[next++] = strdup(candidate.c_str());
     }
     list[next] = nullptr;
@@ -344,7 +342,7 @@ char** complete(const char* text, int start, int)
 }
 }
 
-bool terminal_open()
+bool terminal_open(const std::string& prompt)
 {
     const char* type = std::getenv("TERM");
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !type || !*type || std::strcmp(type, "dumb") == 0)
@@ -372,7 +370,7 @@ bool terminal_open()
     own_output = std::cout.rdbuf(&pending_output);
     catch_signal(SIGWINCH, note_resize);
     catch_signal(SIGTSTP, suspend);
-    show_prompt();
+    show_prompt(prompt);
     return true;
 }
 
@@ -395,13 +393,13 @@ TerminalInput terminal_poll(char (&line)[line_size])
     return found != TerminalInput::none ? found : took ? TerminalInput::keys : TerminalInput::none;
 }
 
-void terminal_prompt()
+void terminal_prompt(const std::string& prompt)
 {
     std::cout.flush();
-    show_prompt();
+    show_prompt(prompt);
 }
 
-bool terminal_interrupt()
+bool terminal_interrupt(const std::string& prompt)
 {
     if (!editing)
         return false;
@@ -409,17 +407,18 @@ bool terminal_interrupt()
     // Before the fresh prompt shows: a Ctrl-C typed at it is a new request.
     if (half_typed)
         sys_withdraw_stop_request();
-    // The ^C goes behind the text, where the terminal would echo it.
+    // Out of a search or a key sequence first; the ^C goes behind the text,
+    // where the terminal would echo it.
+    rl_callback_sigcleanup();
     rl_point = rl_end;
     rl_redisplay();
     rl_echo_signal_char(SIGINT);
     if (!half_typed)
         return false;
     rl_free_line_state();
-    rl_callback_sigcleanup();
     rl_callback_handler_remove();
     rl_crlf();
-    show_prompt();
+    show_prompt(prompt);
     return true;
 }
 

@@ -12,6 +12,8 @@
  */
 #pragma once
 
+#include <string>
+
 #include "engine/limits.h"
 
 // What one poll of the terminal found.
@@ -26,25 +28,24 @@ enum class TerminalInput {
 // Takes over the terminal: loads the history from "console_history" under
 // the data directories and shows the first prompt. False, touching nothing,
 // when the process is not on an editing terminal.
-bool terminal_open();
+bool terminal_open(const std::string& prompt);
 // Hands readline the keys that wait on standard input, up to the end of a
 // line, which is then copied to `line` (its first 1023 characters) and
 // added to the history.
 TerminalInput terminal_poll(char (&line)[line_size]);
-// After a line has run: writes what it printed, then a fresh prompt made
-// of sys_prompt's value and one blank.
-void terminal_prompt();
+// After a line has run: writes what it printed, then a fresh prompt.
+void terminal_prompt(const std::string& prompt);
 // Ctrl-C: a half-typed line is discarded for a fresh prompt and the stop
 // request withdrawn (true); on an empty line nothing changes (false).
-bool terminal_interrupt();
+bool terminal_interrupt(const std::string& prompt);
 // Gives the terminal its mode and std::cout its buffer back, and saves up
 // to 500 lines of history as "console_history", as default.cfg is saved.
 void terminal_close();
 #else
 // Built without readline: never on a terminal, so nothing below is reached.
-inline bool terminal_open() { return false; }
+inline bool terminal_open(const std::string&) { return false; }
 inline TerminalInput terminal_poll(char (&)[line_size]) { return TerminalInput::none; }
-inline void terminal_prompt() {}
-inline bool terminal_interrupt() { return false; }
+inline void terminal_prompt(const std::string&) {}
+inline bool terminal_interrupt(const std::string&) { return false; }
 inline void terminal_close() {}
 #endif
