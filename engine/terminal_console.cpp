@@ -344,8 +344,11 @@ char** complete(const char* text, int start, int)
 
 bool terminal_open(const std::string& prompt)
 {
+    // An engine started in the background (a server run with "&") leaves
+    // the terminal to the shell: taking it would stop the engine at once.
     const char* type = std::getenv("TERM");
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !type || !*type || std::strcmp(type, "dumb") == 0)
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp() || !type || !*type
+        || std::strcmp(type, "dumb") == 0)
         return false;
     sys_save_terminal_mode(STDIN_FILENO);
     rl_readline_name = "varnholt";

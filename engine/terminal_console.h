@@ -4,9 +4,9 @@
  * that the frame loop only ever hands it keys that are already waiting.
  *
  * The standard-input console (sys_input) opens it when standard input and
- * standard output are both terminals and TERM names one that can edit;
- * otherwise, and in a build without readline, the line reader serves as
- * before. From terminal_open to terminal_close, std::cout writes into a
+ * standard output are both terminals, the engine runs in the foreground
+ * and TERM names a terminal that can edit; otherwise, and in a build
+ * without readline, the line reader serves as before. From terminal_open to terminal_close, std::cout writes into a
  * buffer that a flush of std::cout (once per frame) empties above the line
  * being edited, which is then drawn again below it.
  */
