@@ -232,13 +232,14 @@ bool once(const std::string& text, const std::string& piece)
 TEST_F(RemoteConsoleTest, CommandRunsOnTheServerAndItsOutputComesBackEscaped)
 {
     start_both();
-    EXPECT_EQ(command(*client, to_server + "\"echo hello  there\""), "] ");
+    // The answer may follow the prompt before the prompt has been read.
+    EXPECT_EQ(command(*client, to_server + "\"echo hello  there\"").substr(0, 2), "] ");
     EXPECT_TRUE(client->wait_for("] hello there \n")) << client->output();
     EXPECT_TRUE(server->wait_for("Remote command from " + from_client + ": echo hello  there\nhello there \n"));
 
     // Words after the port are joined by blanks; the server's escape bytes
     // reach the client's terminal only as text.
-    EXPECT_EQ(command(*client, to_server + "echo red\x1b[31m \"\xc2\x9b\" caf\xc3\xa9"), "] ");
+    EXPECT_EQ(command(*client, to_server + "echo red\x1b[31m \"\xc2\x9b\" caf\xc3\xa9").substr(0, 2), "] ");
     EXPECT_TRUE(client->wait_for("] red\\x1b[31m \\xc2\\x9b caf\xc3\xa9 \n")) << client->output();
     EXPECT_TRUE(server->wait_for(from_client + ": echo red\\x1b[31m \\xc2\\x9b caf\xc3\xa9\n"));
     EXPECT_EQ(client->output().find("Packet from"), std::string::npos);
@@ -309,7 +310,7 @@ TEST_F(RemoteConsoleTest, OutputOverSixteenDatagramsIsCutWithALine)
         script += "echo line " + std::to_string(1000 + i) + std::string(60, '.') + "\n";
     dir.write("data/big.cfg", script);
     start_both();
-    EXPECT_EQ(command(*client, to_server + "\"exec big.cfg\""), "] ");
+    EXPECT_EQ(command(*client, to_server + "\"exec big.cfg\"").substr(0, 2), "] ");
     EXPECT_TRUE(client->wait_for("Output cut: more than 16 datagrams\n")) << client->output().substr(0, 300);
     // 16 datagrams hold 17,552 bytes: 247 lines of 71 bytes and 15 of the next.
     const std::string& out = client->output();
