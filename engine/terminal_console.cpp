@@ -15,13 +15,9 @@
 #include <unistd.h>
 #include <vector>
 
-// readline's old typedefs would take the name of the console's Function.
-#define _FUNCTION_DEF
-#include <readline/history.h>
-#include <readline/readline.h>
-
 #include "console/console.h"
 #include "console/function.h"
+#include "engine/readline_library.h"
 #include "engine/signals.h"
 #include "variables/variable.h"
 #include "vfs/save_file.h"
@@ -34,6 +30,9 @@ constexpr int history_limit = 500;
 // A long paste spreads over several frames, so the socket and the host
 // keep their turn.
 constexpr int keys_per_poll = 4096;
+
+// Readline, from terminal_open on; every call to it goes through here.
+const ReadlineLibrary* rl = nullptr;
 
 // readline's line handler is installed: the prompt and the line being
 // edited are on the screen, and the terminal is in readline's mode.
@@ -51,11 +50,11 @@ volatile std::sig_atomic_t continued = 0;
 void write_above(const std::string& text)
 {
     if (editing)
-        rl_clear_visible_line();
+        rl->rl_clear_visible_line();
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (editing) {
-        rl_on_new_line();
-        rl_redisplay();
+        rl->rl_on_new_line();
+        rl->rl_redisplay();
     }
     std::fflush(stdout);
 }
@@ -103,7 +102,7 @@ std::streambuf* own_output = nullptr;  // std::cout's buffer; null while closed
 // the prompt's text.
 void take_line(char* text)
 {
-    rl_callback_handler_remove();
+    rl->rl_callback_handler_remove();
     editing = false;
     cursor_on_prompt = text == nullptr;
     finished = text ? TerminalInput::line : TerminalInput::end;
@@ -121,13 +120,13 @@ void keep_mode() {}
 
 void prepare_terminal()
 {
-    const char* meta = rl_variable_value("input-meta");
-    rl_prep_terminal(meta && std::strcmp(meta, "on") == 0);
+    const char* meta = rl->rl_variable_value("input-meta");
+    rl->rl_prep_terminal(meta && std::strcmp(meta, "on") == 0);
 }
 
 void show_prompt(const std::string& prompt)
 {
-    rl_callback_handler_install(prompt.c_str(), take_line);
+    rl->rl_callback_handler_install(prompt.c_str(), take_line);
     editing = true;
     cursor_on_prompt = true;
 }
@@ -177,18 +176,18 @@ void take_signals()
     if (continued) {
         continued = 0;
         // readline still counts the terminal as prepared.
-        rl_deprep_terminal();
+        rl->rl_deprep_terminal();
         prepare_terminal();
-        rl_reset_screen_size();
+        rl->rl_reset_screen_size();
         if (editing)
             write_above("");
     }
     if (resized) {
         resized = 0;
         if (editing)
-            rl_resize_terminal();
+            rl->rl_resize_terminal();
         else
-            rl_reset_screen_size();
+            rl->rl_reset_screen_size();
     }
 }
 
@@ -199,14 +198,14 @@ void remember(const char* line)
 {
     if (line[std::strspn(line, " \t")] == '\0' || std::strchr(line, '\n'))
         return;
-    const HIST_ENTRY* newest = history_get(history_base + history_length - 1);
+    const HIST_ENTRY* newest = rl->history_get(*rl->history_base + *rl->history_length - 1);
     if (!newest || std::strcmp(newest->line, line) != 0)
-        add_history(line);
+        rl->add_history(line);
 }
 
 void load_history()
 {
-    stifle_history(history_limit);
+    rl->stifle_history(history_limit);
     vfs_istream file(history_name);
     for (std::string line; file.is_open() && std::getline(file, line);)
         remember(line.c_str());
@@ -215,7 +214,7 @@ void load_history()
 void save_history()
 {
     std::string content;
-    for (HIST_ENTRY** entry = history_list(); entry && *entry; ++entry)
+    for (HIST_ENTRY** entry = rl->history_list(); entry && *entry; ++entry)
         content.append((*entry)->line).push_back('\n');
     // Nothing was loaded and nothing typed: no file to create.
     if (content.empty())
@@ -319,8 +318,8 @@ char** match_list(const std::set<std::string>& candidates)
 // script files; nothing anywhere else.
 char** complete(const char* text, int start, int)
 {
-    rl_attempted_completion_over = 1;  // never readline's own file names
-    const std::string before(rl_line_buffer, static_cast<std::size_t>(start));
+    *rl->rl_attempted_completion_over = 1;  // never readline's own file names
+    const std::string before(*rl->rl_line_buffer, static_cast<std::size_t>(start));
     std::vector<std::string> words;
     for (std::size_t at = 0; (at = before.find_first_not_of(" \t", at)) != std::string::npos;) {
         const std::size_t end = std::min(before.find_first_of(" \t", at), before.size());
@@ -337,7 +336,7 @@ char** complete(const char* text, int start, int)
         add_script_names(text, candidates);
     // A folder is completed without the blank, ready for the name in it.
     if (candidates.size() == 1 && candidates.begin()->back() == '/')
-        rl_completion_suppress_append = 1;
+        *rl->rl_completion_suppress_append = 1;
     return match_list(candidates);
 }
 }
@@ -350,24 +349,28 @@ bool terminal_open(const std::string& prompt)
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || tcgetpgrp(STDIN_FILENO) != getpgrp() || !type || !*type
         || std::strcmp(type, "dumb") == 0)
         return false;
+    // Without the library the console reads plain lines.
+    rl = readline_library();
+    if (!rl)
+        return false;
     sys_save_terminal_mode(STDIN_FILENO);
-    rl_readline_name = "varnholt";
-    rl_instream = stdin;
-    rl_outstream = stdout;
+    *rl->rl_readline_name = "varnholt";
+    *rl->rl_instream = stdin;
+    *rl->rl_outstream = stdout;
     // The engine's own handlers stay: SIGINT and SIGTERM reach the frame
     // loop, SIGWINCH and SIGTSTP are caught below.
-    rl_catch_signals = 0;
-    rl_catch_sigwinch = 0;
-    rl_change_environment = 0;
-    rl_attempted_completion_function = complete;
-    rl_initialize();
-    rl_basic_word_break_characters = " \t";
-    rl_completer_word_break_characters = " \t";
+    *rl->rl_catch_signals = 0;
+    *rl->rl_catch_sigwinch = 0;
+    *rl->rl_change_environment = 0;
+    *rl->rl_attempted_completion_function = complete;
+    rl->rl_initialize();
+    *rl->rl_basic_word_break_characters = " \t";
+    *rl->rl_completer_word_break_characters = " \t";
     // A pasted block runs one line per frame, as piped input does.
-    rl_variable_bind("enable-bracketed-paste", "off");
+    rl->rl_variable_bind("enable-bracketed-paste", "off");
     prepare_terminal();
-    rl_prep_term_function = keep_mode;
-    rl_deprep_term_function = keep_mode;
+    *rl->rl_prep_term_function = keep_mode;
+    *rl->rl_deprep_term_function = keep_mode;
     load_history();
     std::cout.flush();
     own_output = std::cout.rdbuf(&pending_output);
@@ -382,7 +385,7 @@ TerminalInput terminal_poll(char (&line)[line_size])
     take_signals();
     bool took = false;
     for (int keys = 0; keys < keys_per_poll && editing && key_waiting(); ++keys) {
-        rl_callback_read_char();
+        rl->rl_callback_read_char();
         took = true;
     }
     const TerminalInput found = finished;
@@ -406,21 +409,22 @@ bool terminal_interrupt(const std::string& prompt)
 {
     if (!editing)
         return false;
-    const bool half_typed = rl_end > 0 || RL_ISSTATE(RL_STATE_ISEARCH | RL_STATE_NSEARCH);
+    const bool searching = *rl->rl_readline_state & (RL_STATE_ISEARCH | RL_STATE_NSEARCH);
+    const bool half_typed = *rl->rl_end > 0 || searching;
     // Before the fresh prompt shows: a Ctrl-C typed at it is a new request.
     if (half_typed)
         sys_withdraw_stop_request();
     // Out of a search or a key sequence first; the ^C goes behind the text,
     // where the terminal would echo it.
-    rl_callback_sigcleanup();
-    rl_point = rl_end;
-    rl_redisplay();
-    rl_echo_signal_char(SIGINT);
+    rl->rl_callback_sigcleanup();
+    *rl->rl_point = *rl->rl_end;
+    rl->rl_redisplay();
+    rl->rl_echo_signal_char(SIGINT);
     if (!half_typed)
         return false;
-    rl_free_line_state();
-    rl_callback_handler_remove();
-    rl_crlf();
+    rl->rl_free_line_state();
+    rl->rl_callback_handler_remove();
+    rl->rl_crlf();
     show_prompt(prompt);
     return true;
 }
@@ -432,18 +436,18 @@ void terminal_close()
     std::cout.flush();
     if (editing) {
         // Below the whole line, however far it wraps.
-        rl_point = rl_end;
-        rl_redisplay();
-        rl_callback_handler_remove();
+        *rl->rl_point = *rl->rl_end;
+        rl->rl_redisplay();
+        rl->rl_callback_handler_remove();
         editing = false;
     }
     if (cursor_on_prompt)
         std::fputc('\n', stdout);
     cursor_on_prompt = false;
     std::fflush(stdout);
-    rl_prep_term_function = rl_prep_terminal;
-    rl_deprep_term_function = rl_deprep_terminal;
-    rl_deprep_terminal();
+    *rl->rl_prep_term_function = rl->rl_prep_terminal;
+    *rl->rl_deprep_term_function = rl->rl_deprep_terminal;
+    rl->rl_deprep_terminal();
     std::cout.rdbuf(own_output);
     own_output = nullptr;
     std::signal(SIGWINCH, SIG_DFL);
