@@ -7,6 +7,7 @@
 #include "console/console.h"
 #include "engine/byte_order.h"
 #include "engine/host.h"
+#include "engine/signals.h"
 #include "engine/sys_input.h"
 #include "engine/system.h"
 #include "engine/timer.h"
@@ -20,6 +21,9 @@ namespace {
 ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
 // Driven by time_start and time_stop.
 ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
+
+// The longest an idle frame waits for input.
+constexpr int idle_wait_ms = 50;
 
 ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts short: the settings are only
@@ -73,8 +77,8 @@ void eng_frame()
     // a Ctrl-C on a half-typed line at the terminal only discards that line.
     if (sys_stop_requested() && !sys_input_interrupt())
         sys_quit(false);
-    sys_poll_input();
-    net_frame();
+    bool busy = sys_poll_input();
+    busy |= net_frame();
     if (host_initted())
         host_frame();
     if (client_active()) {
@@ -86,6 +90,11 @@ void eng_frame()
     // when standard output is a pipe or a file; on a terminal, above the
     // line being edited.
     std::cout.flush();
+    // A frame that found work goes straight on: more lines or datagrams may
+    // be waiting. One that found none sleeps until input comes; the bound
+    // keeps the steps that have a clock of their own turning.
+    if (!busy)
+        sys_wait({sys_input_descriptor(), net_descriptor()}, idle_wait_ms);
 }
 
 bool eng_shutdown()

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/select.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -13,6 +13,7 @@ constexpr std::size_t max_line_length = line_size - 1;
 
 bool LineReader::next_line(char (&line)[line_size])
 {
+    did_read = false;
     if (take_line(line))
         return true;
     if (closed || !descriptor_ready())
@@ -21,18 +22,28 @@ bool LineReader::next_line(char (&line)[line_size])
     return take_line(line);
 }
 
-bool LineReader::descriptor_ready() const
+bool LineReader::descriptor_ready()
 {
-    if (fd < 0 || fd >= FD_SETSIZE)
+    if (closed)
         return false;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(fd, &readable);
-    timeval no_wait {0, 0};
-    // A failing select (a closed descriptor, say) also reports readiness,
-    // so that the read finds out and ends the input.
-    const int ready = select(fd + 1, &readable, nullptr, nullptr, &no_wait);
-    return ready != 0 && (ready < 0 ? errno != EINTR : FD_ISSET(fd, &readable));
+    pollfd entry {fd, POLLIN, 0};
+    const int ready = poll(&entry, 1, 0);
+    // Any event counts: a hang-up, an error or a descriptor that is not open
+    // makes the read find the end of the input. A check that fails would
+    // fail again in every frame; taking it for "ready" instead could block
+    // the frame loop in the read.
+    if (ready < 0 && errno != EINTR) {
+        poll_error = errno;
+        closed = true;
+    }
+    return ready > 0;
+}
+
+int LineReader::take_poll_error()
+{
+    const int error = poll_error;
+    poll_error = 0;
+    return error;
 }
 
 void LineReader::read_block()
@@ -48,8 +59,10 @@ void LineReader::read_block()
     do {
         count = read(fd, pending.data() + old_size, block_size);
     } while (count < 0 && errno == EINTR);
+    const bool nothing_yet = count < 0 && errno == EAGAIN;
     pending.resize(old_size + (count > 0 ? static_cast<std::size_t>(count) : 0));
-    if (count == 0 || (count < 0 && errno != EAGAIN))
+    did_read = !nothing_yet;
+    if (count <= 0 && !nothing_yet)
         closed = true;
 }
 

@@ -1,12 +1,17 @@
 #include "engine/signals.h"
 
+#include <cassert>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <poll.h>
 #include <termios.h>
 
 #include "engine/system.h"
 
 namespace {
+constexpr std::size_t max_waited = 4;  // descriptors in one sys_wait
+
 // The signal number of the pending request, or 0.
 volatile std::sig_atomic_t stop_requested = 0;
 // Set once, before any handler may read them.
@@ -38,9 +43,8 @@ void handle(int number, void (*handler)(int))
     // Neither stop signal interrupts the other's handler.
     sigaddset(&action.sa_mask, SIGINT);
     sigaddset(&action.sa_mask, SIGTERM);
-    // Blocking calls resume after the handler; the polls of standard input
-    // and of the socket return early instead, and both count that as
-    // "nothing ready" for this frame.
+    // Blocking calls resume after the handler; the frame loop's polls and
+    // its wait return early instead, which ends the wait.
     action.sa_flags = SA_RESTART;
     sigaction(number, &action, nullptr);
 }
@@ -81,4 +85,33 @@ void sys_restore_terminal_mode()
 {
     if (terminal_fd >= 0)
         tcsetattr(terminal_fd, TCSANOW, &terminal_mode);
+}
+
+void sys_wait(std::initializer_list<int> descriptors, int milliseconds)
+{
+    pollfd entries[max_waited];
+    assert(descriptors.size() <= max_waited);
+    nfds_t count = 0;
+    for (const int fd : descriptors)
+        if (fd >= 0)
+            entries[count++] = pollfd {fd, POLLIN, 0};
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    sigset_t outside;
+    sigprocmask(SIG_BLOCK, &stop_signals, &outside);
+    // A request from here on stays pending until ppoll unblocks it, which
+    // then returns at once.
+    if (!stop_requested) {
+        sigset_t inside = outside;
+        sigdelset(&inside, SIGINT);
+        sigdelset(&inside, SIGTERM);
+        const timespec timeout {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+        // Should the wait itself fail, it still sleeps, so that the frame loop
+        // does not spin.
+        if (ppoll(entries, count, &timeout, &inside) < 0 && errno != EINTR)
+            ppoll(nullptr, 0, &timeout, &inside);
+    }
+    sigprocmask(SIG_SETMASK, &outside, nullptr);
 }

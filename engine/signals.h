@@ -3,7 +3,8 @@
  * manager stopping a dedicated server) ask for the same shutdown as `quit`.
  * The handler only records the request: running scripts stop at their next
  * line, and the frame loop acts on it at the start of its next frame, so
- * default.cfg is written with the settings as they stand.
+ * default.cfg is written with the settings as they stand. An idle frame
+ * loop waits in sys_wait, which a request ends at once.
  *
  * A second request while the first is still pending ends the process at
  * once, by the signal's default action: an engine blocked in a system call
@@ -18,6 +19,8 @@
  */
 #pragma once
 
+#include <initializer_list>
+
 // Installs the handlers. Called once, first thing in main. Whether a stop
 // was requested is sys_stop_requested (engine/system.h).
 void sys_init_signals();
@@ -30,3 +33,8 @@ void sys_withdraw_stop_request();
 void sys_save_terminal_mode(int fd);
 // Puts the remembered mode back, if any; async-signal-safe.
 void sys_restore_terminal_mode();
+// Waits until one of `descriptors` (negative ones are left out) can be read
+// or reports an end or error, `milliseconds` pass, or a stop is requested.
+// A request that arrives just before the wait still ends it at once: the
+// stop signals are held back from the check until the wait begins.
+void sys_wait(std::initializer_list<int> descriptors, int milliseconds);

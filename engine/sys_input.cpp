@@ -25,24 +25,27 @@ std::string prompt_text()
     return sys_prompt.value + ' ';
 }
 
-void poll_terminal()
+// False when no key was waiting.
+bool poll_terminal()
 {
     switch (terminal_poll(input_line)) {
     case TerminalInput::line:
         console.execute(input_line, false);
         terminal_prompt(prompt_text());
-        break;
+        return true;
     case TerminalInput::end:
         // Ctrl-D on an empty line ends the engine as `quit` does.
         sys_quit(false);
     case TerminalInput::keys:
+        return true;
     case TerminalInput::none:
         break;
     }
+    return false;
 }
 }
 
-void sys_poll_input()
+bool sys_poll_input()
 {
     if (!prompt_shown) {
         on_terminal = terminal_open(prompt_text());
@@ -50,19 +53,27 @@ void sys_poll_input()
             sys_print_prompt();
         prompt_shown = true;
     }
-    if (on_terminal) {
-        poll_terminal();
-        return;
+    if (on_terminal)
+        return poll_terminal();
+    if (!standard_input.next_line(input_line)) {
+        if (const int error = standard_input.take_poll_error())
+            console << "Error polling standard input: " << std::strerror(error) << "; typed lines are no longer read"
+                    << std::endl;
+        return standard_input.read_input();
     }
-    if (!standard_input.next_line(input_line))
-        return;
     console.execute(input_line, not_echoed);
     sys_print_prompt();
+    return true;
 }
 
 bool sys_input_ready()
 {
     return standard_input.descriptor_ready();
+}
+
+int sys_input_descriptor()
+{
+    return on_terminal ? STDIN_FILENO : standard_input.descriptor();
 }
 
 void sys_print_prompt()

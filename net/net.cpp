@@ -69,27 +69,35 @@ bool net_init()
     return true;
 }
 
-void net_frame()
+bool net_frame()
 {
     rcon_frame();
-    if (!net_socket || !net_socket->readable())
-        return;
+    if (!net_socket || !net_socket->is_open())
+        return false;
     Packet packet;
     if (!net_socket->receive(packet)) {
-        // Silent when the datagram was gone by the time it was read.
-        if (!net_socket->error().empty())
-            console << "Error receiving" << std::endl;
-        return;
+        // Silent when nothing was waiting, or the datagram was gone by the
+        // time it was read.
+        if (net_socket->error().empty())
+            return false;
+        console << "Error receiving" << std::endl;
+        return true;
     }
     if (rcon_claims(packet)) {
         rcon_receive(packet);
-        return;
+        return true;
     }
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;
     // Anyone on the network can send anything: nothing of it may reach the
     // terminal as a command.
     console << display_text(packet.data, static_cast<std::size_t>(packet.size)) << std::endl;
+    return true;
+}
+
+int net_descriptor()
+{
+    return net_socket ? net_socket->descriptor() : -1;
 }
 
 bool net_shutdown()

@@ -28,7 +28,9 @@ bool net_init();
 // Takes at most one waiting datagram. A remote-console datagram goes to the
 // remote console; any other is reported on the console: its sender, its
 // size, and its text up to the first zero byte with control characters
-// escaped.
-void net_frame();
+// escaped. Never waits; false when no datagram was waiting.
+bool net_frame();
+// The open socket's descriptor, else -1: what an idle frame loop waits on.
+int net_descriptor();
 // Leaves the socket to the process exit; true.
 bool net_shutdown();

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -86,17 +85,6 @@ bool Socket::close()
     return true;
 }
 
-bool Socket::readable() const
-{
-    if (!opened)
-        return false;
-    // ppoll rather than select: any descriptor number works, and the wait
-    // can still be given in microseconds.
-    pollfd entry {fd, POLLIN, 0};
-    const timespec wait {0, 100 * 1000};
-    return ppoll(&entry, 1, &wait, nullptr) > 0 && (entry.revents & POLLIN) != 0;
-}
-
 bool Socket::send(const Packet& packet)
 {
     if (!opened)
@@ -125,8 +113,8 @@ bool Socket::receive(Packet& packet)
     sockaddr_in sender;
     std::memset(&sender, 0, sizeof sender);
     socklen_t sender_size = sizeof sender;
-    // Not blocking even after readable(): Linux may announce a datagram and
-    // then drop it for a bad checksum when it is read.
+    // Never blocking, even after a wait said a datagram was there: Linux may
+    // announce one and then drop it for a bad checksum when it is read.
     const ssize_t count = recvfrom(fd, datagram, sizeof datagram, MSG_DONTWAIT,
                                    reinterpret_cast<sockaddr*>(&sender), &sender_size);
     if (count < 0)

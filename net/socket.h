@@ -36,8 +36,6 @@ public:
     bool open(int port);
     // False when no descriptor was held.
     bool close();
-    // Whether a datagram is waiting, after waiting at most 100 microseconds.
-    bool readable() const;
     // Sends the payload to the packet's address (a host name or a dotted
     // IPv4 address, resolved anew on every call) and port.
     bool send(const Packet& packet);
@@ -48,6 +46,8 @@ public:
     bool receive(Packet& packet);
 
     bool is_open() const { return opened; }
+    // The descriptor while open, else -1: what an idle frame loop waits on.
+    int descriptor() const { return opened ? fd : -1; }
     // Why the last open, send or receive failed, in words: the system's
     // reason, or one of the socket's own such as "port out of range" or
     // "socket not open". Empty after one that worked.

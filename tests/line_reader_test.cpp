@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "engine/line_reader.h"
@@ -44,6 +46,7 @@ TEST_F(LineReaderTest, EveryLineOfOneWriteComesOutOnePerCall)
 {
     reader = LineReader(ends[0]);
     EXPECT_EQ(next(), "<none>");
+    EXPECT_FALSE(reader.read_input());
     write_text("one\ntwo\n\nthree\npart");
     EXPECT_EQ(next(), "one");
     EXPECT_EQ(next(), "two");
@@ -52,6 +55,7 @@ TEST_F(LineReaderTest, EveryLineOfOneWriteComesOutOnePerCall)
     EXPECT_EQ(next(), "<none>");
     write_text("ial\n");
     EXPECT_EQ(next(), "partial");
+    EXPECT_TRUE(reader.read_input());
 }
 
 TEST_F(LineReaderTest, LongLinesKeep1023CharactersAndDropTheRest)
@@ -81,4 +85,24 @@ TEST_F(LineReaderTest, AClosedDescriptorEndsTheInput)
     close(fd);
     EXPECT_EQ(next(), "<none>");
     EXPECT_TRUE(reader.finished());
+}
+
+TEST_F(LineReaderTest, AReadinessCheckThatFailsEndsTheInputOnceWithItsReason)
+{
+    reader = LineReader(ends[0]);
+    EXPECT_EQ(reader.descriptor(), ends[0]);
+    write_text("never read\n");
+    // poll() refuses to watch more descriptors than the process may open.
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const rlimit none {0, saved.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    char line[line_size];
+    const bool got_line = reader.next_line(line);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_FALSE(got_line);
+    EXPECT_EQ(reader.take_poll_error(), EINVAL);
+    EXPECT_EQ(reader.take_poll_error(), 0);
+    EXPECT_EQ(reader.descriptor(), -1);
+    EXPECT_EQ(next(), "<none>");
 }
