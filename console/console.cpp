@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "console/arg_list.h"
+#include "console/command_line.h"
 #include "console/function.h"
 #include "console/script_reader.h"
 #include "engine/system.h"
@@ -97,23 +98,14 @@ void Console::execute_text(const char* text)
 
 void Console::execute_command_line()
 {
-    *this << "Executing commands from command line..." << std::endl;
+    *this << command_line_heading << std::endl;
     const ArgList* process = program_args();
     if (!process)
         return;
-    for (int i = 0; i < process->argc; ++i) {
-        const char* first = process->arg(i);
-        if (!first || first[0] != '+')
-            continue;
-        std::vector<const char*> words {first + 1};
-        for (int j = i + 1; j < process->argc; ++j) {
-            const char* word = process->arg(j);
-            if (word && (word[0] == '+' || word[0] == '-'))
-                break;
-            words.push_back(word);
-        }
-        ArgList group(static_cast<int>(words.size()), words.data());
-        execute(group, not_echoed);
+    for (const CommandGroup& group : group_command_line(process->argc, process->argv, 0).groups) {
+        std::vector<const char*> words = command_words(process->argv, group);
+        ArgList command(group.count, words.data());
+        execute(command, not_echoed);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "engine/byte_order.h"
 #include "engine/host.h"
 #include "engine/signals.h"
+#include "engine/startup_commands.h"
 #include "engine/sys_input.h"
 #include "engine/system.h"
 #include "engine/timer.h"
@@ -26,8 +27,9 @@ ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
 constexpr int idle_wait_ms = 50;
 
 ArgList* recorded_args = nullptr;
-// A stop request cut the start-up scripts short: the settings are only
-// partly loaded, and saving them would lose the rest for good.
+// A stop request cut the start-up scripts or the command line's commands
+// short: the settings are only partly loaded, and saving them would lose
+// the rest for good.
 bool startup_interrupted = false;
 
 void time_start_command(ArgList&)
@@ -58,7 +60,13 @@ ArgList* program_args()
 void eng_run(ArgList& args)
 {
     common_init(&args);
-    console.execute("exec init.cfg", not_echoed);
+    {
+        StartupCommands commands(args);
+        commands.run_sets();
+        console.execute("exec init.cfg", not_echoed);
+        commands.run_sets_again();
+        commands.run_others();
+    }
     startup_interrupted = sys_stop_requested();
     console.set_startup_complete();
     vfs_init();

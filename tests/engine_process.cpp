@@ -59,12 +59,14 @@ double engine_time_scale()
     return scale;
 }
 
-EngineProcess::EngineProcess(const std::string& directory, Input input, long file_size_limit)
+EngineProcess::EngineProcess(const std::string& directory, Input input, long file_size_limit,
+                             const std::vector<std::string>& arguments)
 {
     std::signal(SIGPIPE, SIG_IGN);
     // Built before the fork: the child may only exec or _exit.
     std::vector<std::string> words = wrapper_words();
     words.push_back(VARNHOLT_BINARY);
+    words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> command;
     for (std::string& word : words)
         command.push_back(word.data());
@@ -281,9 +283,10 @@ void EngineProcess::signal(int number)
         kill(pid, number);
 }
 
-EngineRun run_engine(const std::string& directory, const std::string& input)
+EngineRun run_engine(const std::string& directory, const std::string& input,
+                     const std::vector<std::string>& arguments)
 {
-    EngineProcess engine(directory);
+    EngineProcess engine(directory, EngineProcess::Input::pipe, -1, arguments);
     engine.send(input);
     const int status = engine.wait_exit();
     return {engine.output(), status};

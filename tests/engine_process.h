@@ -14,15 +14,17 @@
 #include <string>
 #include <sys/types.h>
 #include <termios.h>
+#include <vector>
 
 class EngineProcess {
 public:
     enum class Input { pipe, dev_null, terminal };
 
-    // Starts the engine with `directory` as its working directory and, when
-    // `file_size_limit` is not negative, that limit on the size of the files
-    // it writes (RLIMIT_FSIZE, in bytes).
-    explicit EngineProcess(const std::string& directory, Input input = Input::pipe, long file_size_limit = -1);
+    // Starts the engine with `directory` as its working directory, `arguments`
+    // as its process arguments and, when `file_size_limit` is not negative,
+    // that limit on the size of the files it writes (RLIMIT_FSIZE, in bytes).
+    explicit EngineProcess(const std::string& directory, Input input = Input::pipe, long file_size_limit = -1,
+                           const std::vector<std::string>& arguments = {});
     // Kills the engine if it still runs.
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
@@ -88,4 +90,5 @@ struct EngineRun {
 
 // Runs the engine in `directory` with `input` on its standard input until
 // it exits (the input should end with "quit").
-EngineRun run_engine(const std::string& directory, const std::string& input);
+EngineRun run_engine(const std::string& directory, const std::string& input,
+                     const std::vector<std::string>& arguments = {});

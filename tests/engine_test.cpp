@@ -7,6 +7,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "engine_process.h"
 #include "temp_dir.h"
@@ -297,4 +299,70 @@ TEST_F(EngineTest, ScriptFromANamedPipeRunsEachLineAsItArrives)
     EXPECT_EQ(engine.wait_exit(10), 0);
     close(fd);
     EXPECT_NE(engine.output().find("] first \nClosing file system...\n"), std::string::npos) << engine.output();
+}
+
+TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::string input;
+        std::string output;
+        std::string saved_in;  // the data directory that gets default.cfg
+    };
+    const std::string heading = "Executing commands from command line...\n";
+    const std::string ignoring = "\" on the command line: commands start with +\n";
+    const Case cases[] = {
+        {"+set beats init.cfg in both rounds, +SET too, +exec wins last, a constant can be set",
+         {"+set", "vid_width", "800", "+exec", "server.cfg", "+SET", "vid_height", "2", "+set", "motd",
+          "hello big world", "+eng_name", "Server"},
+         {{"data/init.cfg", "echo init sees $vid_width $vid_height\nset vid_width 1\nset vid_height 1\n"},
+          {"data/server.cfg", "echo server sees $vid_width $vid_height\nset vid_height 3\n"}},
+         "vid_width\nvid_height\nmotd\neng_name\nquit\n",
+         heading + "init sees 800 2 \nserver sees 800 2 \n" + report
+             + "] vid_width: 800    default: 640\n] vid_height: 3    default: 480\n"
+               "] motd: hello big world    default: hello big world\n] eng_name: Server    default: Varnholt\n"
+               "] Closing file system...\n",
+         "data"},
+        {"+set gamepath chooses where init.cfg and default.cfg are",
+         {"+set", "gamepath", "./server2"},
+         {{"data/init.cfg", "echo from data\n"}, {"server2/init.cfg", "echo from server2\n"}},
+         "quit\n",
+         heading + "from server2 \n" + report + "] Closing file system...\n",
+         "server2"},
+        {"stray words are named, words are passed whole",
+         {"server.cfg", "+echo", "a  b", "-x", "+echo", "c"},
+         {{"data/init.cfg", "echo init\n"}},
+         "quit\n",
+         "Ignoring \"server.cfg" + ignoring + "Ignoring \"-x" + ignoring + "init \n" + heading + "a  b \nc \n" + report
+             + "] Closing file system...\n",
+         "data"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir fresh;
+        std::filesystem::create_directories(fresh.at("data"));
+        for (const auto& [path, content] : c.files)
+            fresh.write(path, content);
+        const EngineRun result = run_engine(fresh.path(), c.input, c.arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.output, c.output);
+        EXPECT_TRUE(fresh.exists(c.saved_in + "/default.cfg"));
+        EXPECT_EQ(fresh.exists("data/default.cfg"), c.saved_in == "data");
+    }
+}
+
+TEST_F(EngineTest, HelpPrintsUsageAndRunsNothing)
+{
+    init("echo init ran\n");
+    for (const char* option : {"--help", "-h"}) {
+        const EngineRun result = run_engine(dir.path(), "", {option, "+echo", "hi"});
+        EXPECT_EQ(result.status, 0) << option;
+        EXPECT_EQ(result.output.rfind("Usage: ", 0), 0u) << result.output;
+        EXPECT_NE(result.output.find(" +set dedicated 1 +exec server.cfg\n"), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("init ran"), std::string::npos);
+        EXPECT_EQ(result.output.find("hi \n"), std::string::npos);
+    }
+    EXPECT_FALSE(dir.exists("data/default.cfg"));
 }

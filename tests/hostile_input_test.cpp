@@ -385,21 +385,27 @@ bool waits_for_pipe_partner(pid_t pid)
 TEST_F(HostileInput, StopRequestDuringStartUpLeavesTheSavedSettingsAlone)
 {
     const std::string settings = "// saved\nset vid_width \"800\"\nset sys_prompt \">\"\n";
-    dir.write("data/default.cfg", settings);
     ASSERT_EQ(mkfifo(dir.at("data/slow.cfg").c_str(), 0600), 0);
-    init("exec slow.cfg\nexec default.cfg\n");
-    EngineProcess engine(dir.path());
-    // The engine is inside slow.cfg once it has the pipe open; the request
-    // lands before it reads the line.
-    const int pipe_end = open_pipe_for_writing(dir.at("data/slow.cfg"));
-    ASSERT_GE(pipe_end, 0);
-    engine.signal(SIGTERM);
-    const std::string line = "set vid_width 1\n";
-    EXPECT_EQ(write(pipe_end, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    close(pipe_end);
-    EXPECT_EQ(engine.wait_exit(), 0);
-    EXPECT_EQ(engine.output(), report + "Start-up interrupted, \"default.cfg\" not written\n" + closing);
-    EXPECT_EQ(saved(), settings);
+    // The slow script runs from init.cfg, or from the command line.
+    for (const bool from_command_line : {false, true}) {
+        dir.write("data/default.cfg", settings);
+        init(from_command_line ? "exec default.cfg\n" : "exec slow.cfg\nexec default.cfg\n");
+        const std::vector<std::string> arguments = from_command_line ? std::vector<std::string> {"+exec", "slow.cfg"}
+                                                                     : std::vector<std::string> {};
+        EngineProcess engine(dir.path(), EngineProcess::Input::pipe, -1, arguments);
+        // The engine is inside slow.cfg once it has the pipe open; the
+        // request lands before it reads the line.
+        const int pipe_end = open_pipe_for_writing(dir.at("data/slow.cfg"));
+        ASSERT_GE(pipe_end, 0);
+        engine.signal(SIGTERM);
+        const std::string line = "set vid_width 1\n";
+        EXPECT_EQ(write(pipe_end, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        close(pipe_end);
+        EXPECT_EQ(engine.wait_exit(), 0);
+        EXPECT_EQ(engine.output(), (from_command_line ? "Executing commands from command line...\n" : "") + report
+                                       + "Start-up interrupted, \"default.cfg\" not written\n" + closing);
+        EXPECT_EQ(saved(), settings);
+    }
 }
 
 TEST_F(HostileInput, SecondStopRequestEndsAnEngineBlockedInAScript)

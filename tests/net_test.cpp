@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <memory>
 #include <netdb.h>
 #include <string>
@@ -195,6 +196,24 @@ TEST_F(NetTest, NoSocketOrTooFewArgumentsIsSilent)
     ASSERT_EQ(command(*engine, "n_open 0"), "socket open\n] ");
     EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + port), "] ");
     EXPECT_FALSE(peer.receive(0.2));
+}
+
+TEST_F(NetTest, IdleEngineAnswersADatagramAndAStopPromptly)
+{
+    for (const auto input : {EngineProcess::Input::pipe, EngineProcess::Input::dev_null}) {
+        const int port = free_udp_port();
+        dir.write("data/default.cfg", "");
+        EngineProcess engine(dir.path(), input, -1, {"+n_open", std::to_string(port)});
+        ASSERT_TRUE(engine.wait_for("socket open\n")) << engine.output();
+        // Long enough for the engine to be waiting for input.
+        engine.collect_for(0.3);
+        UdpPeer().send_to(port, "wake");
+        EXPECT_TRUE(engine.wait_for("4 bytes received\nwake\n", 2)) << engine.output();
+        engine.collect_for(0.3);
+        engine.signal(SIGTERM);
+        EXPECT_EQ(engine.wait_exit(2), 0);
+        EXPECT_NE(dir.read("data/default.cfg"), "");
+    }
 }
 
 namespace {
