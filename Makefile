@@ -1,4 +1,5 @@
-# Thin wrapper around CMake: `make run` starts the engine, `make test` builds
+# Thin wrapper around CMake: `make run` starts the engine (with the process
+# arguments in ARGS, as in `make run ARGS="+set dedicated 1"`), `make test` builds
 # and passes every test, once optimised and once under the sanitizers, then
 # gives each fuzz target a smoke run when clang with libFuzzer is at hand.
 
@@ -12,7 +13,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
 FUZZ_TARGETS := tokenizer console config rcon
 
-.PHONY: all run test engine bench compare clean fuzz fuzz-build fuzz-smoke memcheck
+.PHONY: all run test engine bench compare idle clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
@@ -24,7 +25,7 @@ engine:
 # directory. init.cfg replays default.cfg, which the engine rewrites at
 # quit; a first start gets an empty one so that it starts cleanly.
 run: engine data/default.cfg
-	./$(BUILD)/varnholt
+	./$(BUILD)/varnholt $(ARGS)
 
 data/default.cfg:
 	: > $@
@@ -91,6 +92,10 @@ bench:
 # Whole-process comparison with tclsh on equivalent scripts.
 compare: engine
 	python3 bench/compare.py --engine $(BUILD)/varnholt
+
+# What the running engine costs at rest and how fast it answers.
+idle: engine
+	python3 bench/idle.py --engine $(BUILD)/varnholt
 
 clean:
 	rm -rf $(BUILD)
