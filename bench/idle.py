@@ -9,7 +9,8 @@ data/ and prints one table row against its target:
   /dev/null and a terminal (a pseudo-terminal), each without and with an open
   socket (init.cfg runs "n_open 0");
 - typed line: from writing "echo x" to having read its output and the next
-  prompt, an idle moment before each line, without and with a socket;
+  prompt, an idle moment before each line, without and with a socket; the
+  same exchange with cat shows what pipes and wake-ups cost by themselves;
 - datagrams: reports per second while a sender process floods the socket on
   loopback (standard input a silent pipe, so it is polled every frame);
 - stop: from SIGTERM to an idle engine to its exit, default.cfg saved.
@@ -73,6 +74,12 @@ int main(int argc, char** argv)
 """
 
 
+def cpu_seconds(pid):
+    """On-CPU time of a process, from the scheduler's nanosecond count."""
+    with open(f"/proc/{pid}/schedstat") as f:
+        return int(f.read().split()[0]) / 1e9
+
+
 class Engine:
     """The engine as a child process; `output` collects what it prints."""
 
@@ -106,9 +113,6 @@ class Engine:
             if remaining <= 0 or not select.select([self.read_end], [], [], remaining)[0]:
                 raise RuntimeError(f"no {ending!r} from the engine; output so far {self.output[-200:]!r}")
             self.output += os.read(self.read_end, 65536)
-
-    def type_line(self, line):
-        os.write(self.input if self.input is not None else self.terminal, line)
 
     def stop(self):
         """SIGTERM; returns the seconds until the exit."""
@@ -147,27 +151,40 @@ def idle_cpu(binary, base, stdin, socket_open, seconds):
         return 100 * used / seconds
 
 
-def typed_line_latency(binary, base, socket_open, count):
-    with tempfile.TemporaryDirectory(dir=base) as directory:
-        engine = Engine(binary, directory, "pipe", socket_open)
-        engine.read_until(PROMPT)
-        samples = []
-        for i in range(count):
-            time.sleep(0.001 + (i % 3) * 0.0005)
-            engine.output = b""
-            start = time.perf_counter()
-            engine.type_line(b"echo x\n")
-            engine.read_until(b"x \n" + PROMPT)
-            samples.append(time.perf_counter() - start)
-        engine.stop()
+def round_trips(write_end, read_end, line, answer, count):
+    """Median and 99th percentile, in microseconds, from writing `line` to
+    having read `answer` back, with an idle moment before each line."""
+    samples = []
+    for i in range(count):
+        time.sleep(0.001 + (i % 3) * 0.0005)
+        start = time.perf_counter()
+        os.write(write_end, line)
+        received = b""
+        while not received.endswith(answer):
+            received += os.read(read_end, 65536)
+        samples.append(time.perf_counter() - start)
     samples.sort()
     return samples[len(samples) // 2] * 1e6, samples[int(len(samples) * 0.99)] * 1e6
 
 
-def cpu_seconds(pid):
-    """On-CPU time of a process, from the scheduler's nanosecond count."""
-    with open(f"/proc/{pid}/schedstat") as f:
-        return int(f.read().split()[0]) / 1e9
+def typed_line_latency(binary, base, socket_open, count):
+    with tempfile.TemporaryDirectory(dir=base) as directory:
+        engine = Engine(binary, directory, "pipe", socket_open)
+        engine.read_until(PROMPT)
+        result = round_trips(engine.input, engine.read_end, b"echo x\n", b"x \n" + PROMPT, count)
+        engine.stop()
+    return result
+
+
+def pipe_floor_latency(count):
+    """The same exchange with cat, which sleeps in read(): what the two pipes,
+    the wake-ups and this script cost without any engine."""
+    cat = subprocess.Popen(["cat"], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    result = round_trips(cat.stdin.fileno(), cat.stdout.fileno(), b"echo x\n", b"echo x\n", count)
+    cat.stdin.close()
+    cat.wait()
+    cat.stdout.close()
+    return result
 
 
 def datagram_rate(binary, sender, base, seconds):
@@ -258,6 +275,8 @@ def main():
             median, p99 = typed_line_latency(binary, base, socket_open, args.lines)
             label = f"typed line to output{', socket' if socket_open else ''}"
             row(label, f"{median:.0f} us, p99 {p99:.0f} us", "<= 50 us, <= 1000", median <= 50 and p99 <= 1000)
+        median, p99 = pipe_floor_latency(args.lines)
+        row("the same through cat (the floor)", f"{median:.0f} us, p99 {p99:.0f} us", "", True)
         sender = os.path.join(base, "sender")
         with open(sender + ".cpp", "w") as f:
             f.write(SENDER)
