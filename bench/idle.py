@@ -6,7 +6,8 @@ data/ and prints one table row against its target:
 
 - idle CPU: the engine's own on-CPU time (/proc/PID/schedstat) over a few
   seconds after its first prompt, with standard input a silent pipe,
-  /dev/null and a terminal (a pseudo-terminal), each without and with an open
+  /dev/null and a terminal (a pseudo-terminal that is the engine's
+  controlling one, where it edits lines), each without and with an open
   socket (init.cfg runs "n_open 0");
 - typed line: from writing "echo x" to having read its output and the next
   prompt, an idle moment before each line, without and with a socket; the
@@ -19,6 +20,7 @@ The machine's load average is printed first: other busy processes inflate the
 latencies, while the CPU figures are the engine's own.
 """
 import argparse
+import fcntl
 import os
 import pty
 import select
@@ -28,6 +30,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -80,6 +83,12 @@ def cpu_seconds(pid):
         return int(f.read().split()[0]) / 1e9
 
 
+def take_terminal():
+    """In the child: a new session whose controlling terminal is stdin."""
+    os.setsid()
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+
+
 class Engine:
     """The engine as a child process; `output` collects what it prints."""
 
@@ -92,9 +101,12 @@ class Engine:
         self.input = None
         self.terminal = None
         if stdin == "terminal":
+            # The engine's controlling terminal, so that it edits lines there
+            # as it would for a user.
             self.terminal, child_end = pty.openpty()
             self.process = subprocess.Popen([binary], cwd=directory, stdin=child_end, stdout=child_end,
-                                            start_new_session=True)
+                                            preexec_fn=take_terminal,
+                                            env=dict(os.environ, TERM="xterm", INPUTRC="/dev/null"))
             os.close(child_end)
             self.read_end = self.terminal
         else:
