@@ -1,5 +1,6 @@
 #include "engine/engine.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -25,6 +26,8 @@ ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
 
 // The longest an idle frame waits for input.
 constexpr int idle_wait_ms = 50;
+// The longest the console's output waits in a run of busy frames.
+constexpr auto output_delay = std::chrono::milliseconds(1);
 
 ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts or the command line's commands
@@ -94,10 +97,16 @@ void eng_frame()
         client_frame();
     }
     vid_frame_end();
-    // Whatever the console wrote this frame leaves now, in one write, even
-    // when standard output is a pipe or a file; on a terminal, above the
-    // line being edited.
-    std::cout.flush();
+    // What the console wrote leaves in one write, even when standard output
+    // is a pipe or a file (on a terminal, above the line being edited): when
+    // the loop is about to rest, or once it has waited a millisecond. A flood
+    // of datagrams then costs a write per many reports, not one each.
+    static auto last_flush = std::chrono::steady_clock::now();
+    const auto now = std::chrono::steady_clock::now();
+    if (!busy || now - last_flush >= output_delay) {
+        std::cout.flush();
+        last_flush = now;
+    }
     // A frame that found work goes straight on: more lines or datagrams may
     // be waiting. One that found none sleeps until input comes; the bound
     // keeps the steps that have a clock of their own turning.
