@@ -52,8 +52,9 @@ public:
     char history_at(std::int64_t position) const { return buffer.history_at(position); }
     ConsoleStreamBuffer& stream_buffer() { return buffer; }
 
-    // Set once the start-up script has run; never cleared.
-    void set_startup_complete() { startup_complete = true; }
+    // Set once the start-up script has run. Only tests clear it again, to
+    // leave the console as a fresh process has it.
+    void set_startup_complete(bool complete = true) { startup_complete = complete; }
     bool is_startup_complete() const { return startup_complete; }
 
 private:

@@ -26,6 +26,7 @@
 
 #include "console/console.h"
 #include "fuzz_support.h"
+#include "tests/reset_variables.h"
 #include "variables/variable.h"
 #include "variables/variable_commands.h"
 #include "vfs/vfs.h"
@@ -149,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             expected.push_back({one.name, default_of(one.name), false});
     }
 
-    fuzz_reset_variables();
+    FUZZ_CHECK(reset_variables());
     std::ostringstream replay_output;
     const int stream = console.add_stream(&replay_output);
     console.execute(("exec " + file_name).c_str(), false);
@@ -159,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(message.compare(0, 16, "Name collision: ") == 0);
     FUZZ_CHECK(saved_variables() == expected);
 
-    fuzz_reset_variables();
+    FUZZ_CHECK(reset_variables());
     restore_constants();
     FUZZ_CHECK(fuzz_check_registries() == initial_size);
     return 0;

@@ -27,6 +27,7 @@
 #include "console/arg_list.h"
 #include "console/console.h"
 #include "fuzz_support.h"
+#include "tests/reset_variables.h"
 #include "tokenizer/simple_tokenizer.h"
 #include "variables/variable.h"
 #include "variables/variable_commands.h"
@@ -113,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(console.good());
         fuzz_check_registries();
     }
-    fuzz_reset_variables();
+    FUZZ_CHECK(reset_variables());
     FUZZ_CHECK(created_variables().empty());
     FUZZ_CHECK(fuzz_check_registries() == initial_size);
     return 0;

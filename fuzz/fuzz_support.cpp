@@ -7,10 +7,8 @@
 #include <set>
 #include <unistd.h>
 
-#include "console/arg_list.h"
-#include "console/console.h"
 #include "console/function.h"
-#include "variables/variable_commands.h"
+#include "variables/variable.h"
 #include "vfs/vfs.h"
 
 namespace fs = std::filesystem;
@@ -58,20 +56,6 @@ void fuzz_use_data_directory(const std::vector<std::pair<std::string, std::strin
 const std::string& fuzz_data_directory()
 {
     return data_directory;
-}
-
-void fuzz_reset_variables()
-{
-    while (!created_variables().empty()) {
-        const std::size_t before = created_variables().size();
-        const char* words[] = {"del", created_variables().front()->name()};
-        ArgList del(2, words);
-        console.execute(del, false);
-        FUZZ_CHECK(created_variables().size() == before - 1);
-    }
-    console.execute("reset_all", false);
-    static_cast<ReadOnlyVariable<Timer>*>(VariableList::find("eng_time"))->value = Timer(false);
-    console.clear_history();
 }
 
 RegistrySize fuzz_check_registries()

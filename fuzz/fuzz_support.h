@@ -1,7 +1,8 @@
 /*
  * What the fuzz targets share: a check that turns a broken property into a
  * crash the fuzzer records, a data directory of scripts for exec, and the
- * resets that give every input the same registries to start from.
+ * registry checks. reset_variables (tests/reset_variables.h) gives every
+ * input the same variables to start from.
  *
  * The targets link the engine's own objects, so the commands and variables
  * they drive are the real ones, registered before main as in the engine.
@@ -22,11 +23,6 @@ void fuzz_check(bool condition, const char* text, const char* file, int line);
 void fuzz_use_data_directory(const std::vector<std::pair<std::string, std::string>>& files);
 // The directory made by fuzz_use_data_directory, ending without "/".
 const std::string& fuzz_data_directory();
-
-// Deletes every variable that `set` created, through the del command, puts
-// the others back to their defaults with reset_all, stops eng_time and
-// empties the console history.
-void fuzz_reset_variables();
 
 // Checks that every linked command and variable is the one its name finds
 // (the first of that name, for variables); returns how many are linked.

@@ -6,10 +6,9 @@
 #include "console/console.h"
 #include "console/function.h"
 #include "console_capture.h"
+#include "data_directory.h"
 #include "engine/engine.h"
-#include "temp_dir.h"
 #include "variables/variable.h"
-#include "vfs/vfs.h"
 
 namespace {
 std::string last_args;
@@ -25,20 +24,8 @@ Variable<std::string> script_variable("con_script_var", "", false);
 Variable<std::string> nesting_variable("con_nest", "", false);
 
 // Scripts for exec come from a temporary data directory.
-class ConsoleScripts : public ::testing::Test {
+class ConsoleScripts : public DataDirectoryTest {
 protected:
-    void SetUp() override
-    {
-        gamepath.set_value(dir.path());
-        basepath.set_value(dir.path());
-    }
-    void TearDown() override
-    {
-        gamepath.set_value(gamepath.default_value);
-        basepath.set_value(basepath.default_value);
-    }
-
-    TempDir dir;
     ConsoleCapture capture;
 };
 }
@@ -114,7 +101,6 @@ TEST(Console, CommandLineGroupsRunFromPlusWordsToTheNextPlusOrMinus)
     common_init(&none);
     console.execute_command_line();
     EXPECT_EQ(capture.take(), "Executing commands from command line...\n");
-    common_init(nullptr);
 }
 
 TEST(Console, ClearEmptiesTheHistory)

@@ -4,27 +4,16 @@
 #include <string>
 
 #include "console_capture.h"
-#include "temp_dir.h"
+#include "data_directory.h"
 #include "variables/variable_commands.h"
-#include "vfs/vfs.h"
 
 namespace {
-class WriteConfig : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        gamepath.set_value(gamepath.default_value);
-        basepath.set_value(basepath.default_value);
-    }
-
-    TempDir dir;
-};
+using WriteConfig = DataDirectoryTest;
 }
 
 TEST_F(WriteConfig, ReturnsFalseSilentlyWhenTheFileCannotBeOpened)
 {
-    gamepath.set_value(dir.at("missing"));
-    basepath.set_value(dir.at("also_missing"));
+    use(dir.at("missing"), dir.at("also_missing"));
     ConsoleCapture capture;
     EXPECT_FALSE(write_config("default.cfg"));
     EXPECT_EQ(capture.take(), "");
@@ -32,7 +21,6 @@ TEST_F(WriteConfig, ReturnsFalseSilentlyWhenTheFileCannotBeOpened)
 
 TEST_F(WriteConfig, SavesPersistentVariablesInListOrder)
 {
-    gamepath.set_value(dir.path());
     Variable<std::string> saved("wc_saved", "two words", true);
     Variable<int> unsaved("wc_unsaved", 1, false);
     EXPECT_TRUE(write_config("test.cfg"));
@@ -45,7 +33,6 @@ TEST_F(WriteConfig, SavesPersistentVariablesInListOrder)
 
 TEST_F(WriteConfig, LinesThatWouldReplayAsOtherWordsAreWrittenAsComments)
 {
-    gamepath.set_value(dir.path());
     // Each would run `set` with other words on replay: the first would set
     // vid_width, the second create "a", the rest lose or change their value.
     Variable<std::string> comment_in_name("vid_width 1 //", "x", true);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "console_capture.h"
+#include "data_directory.h"
 #include "temp_dir.h"
 #include "vfs/archive.h"
 #include "vfs/save_file.h"
@@ -13,24 +14,14 @@
 #include "vfs/vfs_stream.h"
 
 namespace {
-// gamepath and basepath point into a temporary directory for one test.
-class DataDirectories : public ::testing::Test {
+class DataDirectories : public DataDirectoryTest {
 protected:
-    void use(const std::string& game, const std::string& base)
-    {
-        gamepath.set_value(game);
-        basepath.set_value(base);
-    }
-    void TearDown() override { use(gamepath.default_value, basepath.default_value); }
-
     std::string first_line(vfs_istream& in)
     {
         std::string line;
         std::getline(in, line);
         return line;
     }
-
-    TempDir dir;
 };
 }
 
