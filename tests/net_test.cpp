@@ -8,23 +8,12 @@
 #include <netdb.h>
 #include <string>
 
-#include "engine_process.h"
-#include "temp_dir.h"
+#include "black_box.h"
 #include "udp_peer.h"
 
 namespace {
-class NetTest : public ::testing::Test {
+class NetTest : public BlackBoxTest {
 protected:
-    void SetUp() override { dir.write("data/init.cfg", ""); }
-
-    // A running engine, past its first prompt.
-    std::unique_ptr<EngineProcess> start()
-    {
-        auto engine = std::make_unique<EngineProcess>(dir.path());
-        EXPECT_TRUE(engine->wait_for("] "));
-        return engine;
-    }
-
     // Runs one typed line and returns what it wrote, up to the next prompt.
     static std::string command(EngineProcess& engine, const std::string& line)
     {
@@ -34,13 +23,6 @@ protected:
             return "(no prompt after \"" + line + "\")";
         return engine.output().substr(from);
     }
-
-    static std::string report(int port, const std::string& size_and_text)
-    {
-        return "Packet from 127.0.0.1 " + std::to_string(port) + "\n" + size_and_text;
-    }
-
-    TempDir dir;
 };
 
 int other_free_port(int taken)
@@ -62,10 +44,10 @@ TEST_F(NetTest, TwoEnginesTalkByAddressAndByName)
     ASSERT_EQ(command(*sender, "n_open " + std::to_string(q)), "socket open\n] ");
 
     EXPECT_EQ(command(*sender, "n_send 127.0.0.1 " + std::to_string(p) + " hello"), "Sent 6 bytes\n] ");
-    EXPECT_TRUE(receiver->wait_for(report(q, "6 bytes received\nhello\n"))) << receiver->output();
+    EXPECT_TRUE(receiver->wait_for(datagram_report(q, "6 bytes received\nhello\n"))) << receiver->output();
 
     EXPECT_EQ(command(*receiver, "n_send localhost " + std::to_string(q) + " hi"), "Sent 3 bytes\n] ");
-    EXPECT_TRUE(sender->wait_for(report(p, "3 bytes received\nhi\n"))) << sender->output();
+    EXPECT_TRUE(sender->wait_for(datagram_report(p, "3 bytes received\nhi\n"))) << sender->output();
 }
 
 TEST_F(NetTest, OpeningAgainReleasesTheOldSocketFirst)
@@ -110,9 +92,9 @@ TEST_F(NetTest, ReportsEveryDatagramOfAPeerWhole)
     peer.send_to(q, "first");
     peer.send_to(q, std::string("second\0tail", 11));
     peer.send_to(q, "");
-    EXPECT_TRUE(engine->wait_for(report(peer.port(), "5 bytes received\nfirst\n")
-                                     + report(peer.port(), "11 bytes received\nsecond\n")
-                                     + report(peer.port(), "0 bytes received\n\n"),
+    EXPECT_TRUE(engine->wait_for(datagram_report(peer.port(), "5 bytes received\nfirst\n")
+                                     + datagram_report(peer.port(), "11 bytes received\nsecond\n")
+                                     + datagram_report(peer.port(), "0 bytes received\n\n"),
                                  10, from))
         << engine->output();
 }
@@ -126,7 +108,7 @@ TEST_F(NetTest, ControlBytesFromAPeerAreEscaped)
 
     const std::size_t from = engine->output().size();
     peer.send_to(q, "\x1b]0;title\x07red\x1b[31m\x7f\tok \\ caf\xc3\xa9\r");
-    EXPECT_TRUE(engine->wait_for(report(peer.port(), "31 bytes received\n")
+    EXPECT_TRUE(engine->wait_for(datagram_report(peer.port(), "31 bytes received\n")
                                      + "\\x1b]0;title\\x07red\\x1b[31m\\x7f\\x09ok \\ caf\xc3\xa9\\x0d\n",
                                  10, from))
         << engine->output();
@@ -136,7 +118,7 @@ TEST_F(NetTest, ControlBytesFromAPeerAreEscaped)
     // other UTF-8 text stays readable.
     const std::size_t second = engine->output().size();
     peer.send_to(q, "A\x9b" "31mB \xc2\x9b" "31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac");
-    EXPECT_TRUE(engine->wait_for(report(peer.port(), "27 bytes received\n")
+    EXPECT_TRUE(engine->wait_for(datagram_report(peer.port(), "27 bytes received\n")
                                      + "A\\x9b31mB \\xc2\\x9b31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac\n",
                                  10, second))
         << engine->output();
@@ -212,7 +194,7 @@ TEST_F(NetTest, IdleEngineAnswersADatagramAndAStopPromptly)
         engine.collect_for(0.3);
         engine.signal(SIGTERM);
         EXPECT_EQ(engine.wait_exit(2), 0);
-        EXPECT_NE(dir.read("data/default.cfg"), "");
+        EXPECT_NE(saved(), "");
     }
 }
 
@@ -224,7 +206,7 @@ const std::string key_b = "ffeeddccbbaa99887766554433221100ffeeddccbbaa998877665
 // on `client_port`.
 class RemoteConsoleTest : public NetTest {
 protected:
-    void SetUp() override { dir.write("data/init.cfg", "rcon_key " + key_a + "\n"); }
+    void SetUp() override { init("rcon_key " + key_a + "\n"); }
 
     void start_both()
     {
@@ -241,11 +223,6 @@ protected:
     std::unique_ptr<EngineProcess> server;
     std::unique_ptr<EngineProcess> client;
 };
-
-bool once(const std::string& text, const std::string& piece)
-{
-    return text.find(piece) != std::string::npos && text.find(piece) == text.rfind(piece);
-}
 }
 
 TEST_F(RemoteConsoleTest, CommandRunsOnTheServerAndItsOutputComesBackEscaped)
@@ -301,13 +278,14 @@ TEST_F(RemoteConsoleTest, ReplayedTamperedAndMovedCommandsRunNothing)
     elsewhere.send_to(server_port, std::string("\0VRC", 4));
     // The only datagram reported; the server takes them in order, one a frame.
     elsewhere.send_to(server_port, std::string("\0", 1));
-    EXPECT_TRUE(server->wait_for(report(elsewhere.port(), "1 bytes received\n\n"))) << server->output();
-    EXPECT_TRUE(once(server->output(), "Packet from"));
-    EXPECT_TRUE(once(server->output(), "Remote command")) << server->output();
+    EXPECT_TRUE(server->wait_for(datagram_report(elsewhere.port(), "1 bytes received\n\n"))) << server->output();
+    EXPECT_EQ(count_of(server->output(), "Packet from"), 1);
+    EXPECT_EQ(count_of(server->output(), "Remote command"), 1) << server->output();
     // Logged once in ten seconds per address: the first refusal only.
-    EXPECT_TRUE(once(server->output(), "Refused remote console datagram from 127.0.0.1 "
-                                           + std::to_string(relay.port()) + ": replayed\n"));
-    EXPECT_TRUE(once(server->output(), "Refused"));
+    EXPECT_EQ(count_of(server->output(), "Refused remote console datagram from 127.0.0.1 "
+                                             + std::to_string(relay.port()) + ": replayed\n"),
+              1);
+    EXPECT_EQ(count_of(server->output(), "Refused"), 1);
 
     // A restarted server has a new secret: the old cookie is void.
     server->send("quit\n");

@@ -1,0 +1,31 @@
+#include "black_box.h"
+
+const std::string startup_report =
+    "File System Init:\n"
+    "   archive formats:\n"
+    "      provides access to normal files\n";
+
+std::string datagram_report(int port, const std::string& size_and_text)
+{
+    return "Packet from 127.0.0.1 " + std::to_string(port) + "\n" + size_and_text;
+}
+
+int count_of(const std::string& text, const std::string& piece)
+{
+    int count = 0;
+    for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+
+bool ends_with(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::unique_ptr<EngineProcess> BlackBoxTest::start()
+{
+    auto engine = std::make_unique<EngineProcess>(dir.path());
+    EXPECT_TRUE(engine->wait_for("] ")) << engine->output();
+    return engine;
+}
