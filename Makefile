@@ -1,7 +1,9 @@
 # Thin wrapper around CMake: `make run` starts the engine (with the process
-# arguments in ARGS, as in `make run ARGS="+set dedicated 1"`), `make test` builds
-# and passes every test, once optimised and once under the sanitizers, then
-# gives each fuzz target a smoke run when clang with libFuzzer is at hand.
+# arguments in ARGS, as in `make run ARGS="+set dedicated 1"`), `make test`
+# builds and passes every test, once optimised and once under the
+# sanitizers, then gives each fuzz target a smoke run when clang with
+# libFuzzer is at hand. Each target first installs the Debian packages it
+# needs and lacks.
 
 BUILD := build
 SANITIZE_BUILD := build/sanitize
@@ -13,11 +15,16 @@ FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
 FUZZ_TARGETS := tokenizer console config rcon
 
+# Installs the missing packages of the groups named after it, quietly does
+# nothing when all are there (see the script). INSTALL_DEPS=true skips it.
+INSTALL_DEPS ?= scripts/install-deps
+
 .PHONY: all run test engine bench compare idle clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
 engine:
+	@$(INSTALL_DEPS)
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target varnholt
 
@@ -30,13 +37,15 @@ run: engine data/default.cfg
 data/default.cfg:
 	: > $@
 
+# Without GoogleTest the configuration fails: no test, no pass.
 test:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	@$(INSTALL_DEPS) tests fuzz
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON -DVARNHOLT_TESTS=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 	@if command -v $(FUZZ_CXX) >/dev/null 2>&1; then \
 	    $(MAKE) --no-print-directory fuzz-smoke; \
 	else \
@@ -46,6 +55,7 @@ test:
 # The fuzz targets build with clang in a directory of their own; CMake
 # leaves them out when the compiler cannot link libFuzzer.
 fuzz-build:
+	@$(INSTALL_DEPS) fuzz
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
@@ -73,7 +83,8 @@ MEMCHECK := valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-
     --show-leak-kinds=definite --track-origins=yes --log-file=$(MEMCHECK_LOGS)/%p.log
 
 memcheck:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	@$(INSTALL_DEPS) tests memcheck
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS) --target varnholt engine_tests
 	rm -rf $(MEMCHECK_LOGS) && mkdir -p $(MEMCHECK_LOGS)
 	cd $(BUILD) && VARNHOLT_WRAPPER="$(MEMCHECK)" ctest -L blackbox --output-on-failure -j $(JOBS)
@@ -85,16 +96,19 @@ memcheck:
 
 # Micro-benchmarks (Google Benchmark) of the console's hot paths.
 bench:
+	@$(INSTALL_DEPS) bench
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target varnholt_bench
 	./$(BUILD)/bench/varnholt_bench
 
 # Whole-process comparison with tclsh on equivalent scripts.
 compare: engine
+	@$(INSTALL_DEPS) compare
 	python3 bench/compare.py --engine $(BUILD)/varnholt
 
 # What the running engine costs at rest and how fast it answers.
 idle: engine
+	@$(INSTALL_DEPS) idle
 	python3 bench/idle.py --engine $(BUILD)/varnholt
 
 clean:
