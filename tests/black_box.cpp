@@ -23,9 +23,9 @@ bool ends_with(const std::string& text, const std::string& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::unique_ptr<EngineProcess> BlackBoxTest::start()
+std::unique_ptr<EngineProcess> BlackBoxTest::start(EngineProcess::Input input)
 {
-    auto engine = std::make_unique<EngineProcess>(dir.path());
+    auto engine = std::make_unique<EngineProcess>(dir.path(), input);
     EXPECT_TRUE(engine->wait_for("] ")) << engine->output();
     return engine;
 }

@@ -32,7 +32,7 @@ protected:
     // Runs the engine until it exits; `input` should end with "quit".
     EngineRun run(const std::string& input) { return run_engine(dir.path(), input); }
     // A running engine, past its first prompt.
-    std::unique_ptr<EngineProcess> start();
+    std::unique_ptr<EngineProcess> start(EngineProcess::Input input = EngineProcess::Input::pipe);
     // data/default.cfg as the engine left it.
     std::string saved() const { return dir.read("data/default.cfg"); }
 

@@ -140,7 +140,6 @@ TEST_F(EngineTest, TimerCommandsDriveEngTime)
 
 TEST_F(EngineTest, ScriptFromANamedPipeRunsEachLineAsItArrives)
 {
-    init("");
     const std::string pipe = dir.at("data/pipe.cfg");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EngineProcess engine(dir.path());

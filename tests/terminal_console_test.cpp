@@ -11,8 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "engine_process.h"
-#include "temp_dir.h"
+#include "black_box.h"
 #include "udp_peer.h"
 
 namespace {
@@ -40,16 +39,10 @@ bool same_mode(const termios& a, const termios& b)
            && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
-class TerminalConsole : public ::testing::Test {
+class TerminalConsole : public BlackBoxTest {
 protected:
-    void SetUp() override { dir.write("data/init.cfg", ""); }
     // A running engine on a terminal, past its first prompt.
-    std::unique_ptr<EngineProcess> start()
-    {
-        auto engine = std::make_unique<EngineProcess>(dir.path(), EngineProcess::Input::terminal);
-        EXPECT_TRUE(engine->wait_for("] ")) << engine->output();
-        return engine;
-    }
+    std::unique_ptr<EngineProcess> start() { return BlackBoxTest::start(EngineProcess::Input::terminal); }
     // Types `keys`; true once the screen shows `shown` after them.
     static bool type(EngineProcess& engine, const std::string& keys, const std::string& shown)
     {
@@ -58,8 +51,6 @@ protected:
         return engine.wait_until(
             [&] { return screen_text(engine.output().substr(from)).find(shown) != std::string::npos; });
     }
-
-    TempDir dir;
 };
 }
 
@@ -129,7 +120,7 @@ TEST_F(TerminalConsole, OutputLandsAboveTheHalfTypedLine)
     EXPECT_EQ(engine->wait_exit(), 0);
     EXPECT_EQ(engine->output().find("never \r\n"), std::string::npos);
     EXPECT_NE(engine->output().find("Closing file system...\r\n"), std::string::npos);
-    EXPECT_NE(dir.read("data/default.cfg").find("set vid_width \"800\"\n"), std::string::npos);
+    EXPECT_NE(saved().find("set vid_width \"800\"\n"), std::string::npos);
 }
 
 TEST_F(TerminalConsole, TerminalModeIsRestoredOnEveryWayOut)
