@@ -38,7 +38,7 @@ int main(int argc, char** argv)
         return 0;
     }
     sys_init_signals();
-    // Standard output gets its own buffer, flushed once per frame.
+    // Standard output gets its own buffer, flushed by the frame loop.
     std::ios::sync_with_stdio(false);
     ArgList args(argc, argv);
     console.add_stream(&std::cout);
