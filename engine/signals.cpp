@@ -24,14 +24,7 @@ void request_stop(int number)
         stop_requested = number;
         return;
     }
-    // The default action, at once: everything here is async-signal-safe.
-    sys_restore_terminal_mode();
-    std::signal(number, SIG_DFL);
-    sigset_t self;
-    sigemptyset(&self);
-    sigaddset(&self, number);
-    sigprocmask(SIG_UNBLOCK, &self, nullptr);
-    raise(number);
+    sys_raise_default(number);
 }
 
 void handle(int number, void (*handler)(int))
@@ -73,6 +66,18 @@ void sys_withdraw_stop_request()
     // A second request before this point has already ended the process, so
     // nothing that arrives meanwhile is lost.
     stop_requested = 0;
+}
+
+void sys_raise_default(int number)
+{
+    // Everything here is async-signal-safe.
+    sys_restore_terminal_mode();
+    std::signal(number, SIG_DFL);
+    sigset_t self;
+    sigemptyset(&self);
+    sigaddset(&self, number);
+    sigprocmask(SIG_UNBLOCK, &self, nullptr);
+    raise(number);
 }
 
 void sys_save_terminal_mode(int fd)

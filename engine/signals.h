@@ -33,6 +33,11 @@ void sys_withdraw_stop_request();
 void sys_save_terminal_mode(int fd);
 // Puts the remembered mode back, if any; async-signal-safe.
 void sys_restore_terminal_mode();
+// From a handler of `number`: puts the terminal's mode back and takes the
+// signal's default action now (ends or stops the process). Returns only
+// when that action lets the process go on (after SIGCONT, say); the signal
+// is then left to its default action.
+void sys_raise_default(int number);
 // Waits until one of `descriptors` (negative ones are left out) can be read
 // or reports an end or error, `milliseconds` pass, or a stop is requested.
 // A request that arrives just before the wait still ends it at once: the

@@ -157,13 +157,7 @@ void note_resize(int)
 void suspend(int number)
 {
     const int saved_errno = errno;
-    sys_restore_terminal_mode();
-    std::signal(number, SIG_DFL);
-    sigset_t self;
-    sigemptyset(&self);
-    sigaddset(&self, number);
-    sigprocmask(SIG_UNBLOCK, &self, nullptr);
-    raise(number);
+    sys_raise_default(number);
     // Here once continued (at once in an orphaned process group, which the
     // system never stops).
     catch_signal(number, suspend);
