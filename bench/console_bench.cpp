@@ -39,7 +39,7 @@ void echo_line(benchmark::State& state)
     std::ostream null_stream(&sink);
     const int id = console.add_stream(&null_stream);
     for (auto _ : state)
-        console.execute("echo the quick brown fox jumps over the lazy dog again and again", false);
+        console.execute("echo the quick brown fox jumps over the lazy dog again and again", not_echoed);
     console.remove_stream(id);
     state.SetItemsProcessed(state.iterations());
 }
@@ -61,7 +61,7 @@ void exec_script(benchmark::State& state)
     gamepath.set_value(directory);
     basepath.set_value(directory);
     for (auto _ : state)
-        console.execute("exec bench.cfg", false);
+        console.execute("exec bench.cfg", not_echoed);
     state.SetItemsProcessed(state.iterations() * 3000);
     std::remove(path.c_str());
     rmdir(directory);

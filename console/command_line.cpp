@@ -1,5 +1,6 @@
 #include "console/command_line.h"
 
+#include "console/arg_list.h"
 #include "console/name_index.h"
 
 namespace {
@@ -34,9 +35,9 @@ bool is_set_group(const char* const* words, const CommandGroup& group)
     return same_name(words[group.first] + 1, name_key("set"));
 }
 
-std::vector<const char*> command_words(const char* const* words, const CommandGroup& group)
+ArgList command_args(const char* const* words, const CommandGroup& group)
 {
     std::vector<const char*> command(words + group.first, words + group.first + group.count);
     ++command[0];  // past the "+"
-    return command;
+    return ArgList(group.count, command.data());
 }

@@ -6,12 +6,14 @@
  *
  * Console::execute_command_line and the start-up group the arguments the
  * same way; the start-up runs the `set` groups both before and after
- * init.cfg, and the others once after it. A leaf: it works on the plain
- * argument vector and includes nothing of the console.
+ * init.cfg, and the others once after it. It works on the plain argument
+ * vector and needs nothing of the console but ArgList.
  */
 #pragma once
 
 #include <vector>
+
+class ArgList;
 
 // Written before the first group that runs.
 constexpr const char* command_line_heading = "Executing commands from command line...";
@@ -33,6 +35,6 @@ struct CommandLine {
 CommandLine group_command_line(int count, const char* const* words, int from);
 // Whether the group's command is `set`, in any letter case.
 bool is_set_group(const char* const* words, const CommandGroup& group);
-// The group as an argument vector: the command's name without its "+",
-// then its arguments. The strings stay those of `words`.
-std::vector<const char*> command_words(const char* const* words, const CommandGroup& group);
+// The group as a command line of its own: the command's name without its
+// "+", then its arguments, copied.
+ArgList command_args(const char* const* words, const CommandGroup& group);

@@ -103,8 +103,7 @@ void Console::execute_command_line()
     if (!process)
         return;
     for (const CommandGroup& group : group_command_line(process->argc, process->argv, 0).groups) {
-        std::vector<const char*> words = command_words(process->argv, group);
-        ArgList command(group.count, words.data());
+        ArgList command = command_args(process->argv, group);
         execute(command, not_echoed);
     }
 }

@@ -26,14 +26,15 @@ void request_stop(int number)
     }
     sys_raise_default(number);
 }
+}
 
-void handle(int number, void (*handler)(int))
+void sys_handle_signal(int number, void (*handler)(int))
 {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    // Neither stop signal interrupts the other's handler.
+    // Neither stop signal interrupts a handler.
     sigaddset(&action.sa_mask, SIGINT);
     sigaddset(&action.sa_mask, SIGTERM);
     // Blocking calls resume after the handler; the frame loop's polls and
@@ -41,14 +42,13 @@ void handle(int number, void (*handler)(int))
     action.sa_flags = SA_RESTART;
     sigaction(number, &action, nullptr);
 }
-}
 
 void sys_init_signals()
 {
-    handle(SIGINT, request_stop);
-    handle(SIGTERM, request_stop);
-    handle(SIGPIPE, SIG_IGN);
-    handle(SIGXFSZ, SIG_IGN);
+    sys_handle_signal(SIGINT, request_stop);
+    sys_handle_signal(SIGTERM, request_stop);
+    sys_handle_signal(SIGPIPE, SIG_IGN);
+    sys_handle_signal(SIGXFSZ, SIG_IGN);
 }
 
 bool sys_stop_requested()

@@ -24,6 +24,10 @@
 // Installs the handlers. Called once, first thing in main. Whether a stop
 // was requested is sys_stop_requested (engine/system.h).
 void sys_init_signals();
+// Runs `handler` (or SIG_IGN, SIG_DFL) for signal `number` from now on.
+// Interrupted blocking calls resume; SIGINT and SIGTERM wait while a
+// handler runs.
+void sys_handle_signal(int number, void (*handler)(int));
 // The signal of the pending request (SIGINT or SIGTERM), or 0.
 int sys_stop_signal();
 // Drops the pending request: a Ctrl-C that only discarded a half-typed line.

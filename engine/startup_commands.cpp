@@ -47,8 +47,7 @@ void StartupCommands::run(const CommandGroup& group)
     if (!announced)
         console << command_line_heading << std::endl;
     announced = true;
-    std::vector<const char*> words = command_words(args.argv, group);
-    ArgList command(group.count, words.data());
+    ArgList command = command_args(args.argv, group);
     console.execute(command, not_echoed);
 }
 

@@ -30,7 +30,7 @@ bool poll_terminal()
 {
     switch (terminal_poll(input_line)) {
     case TerminalInput::line:
-        console.execute(input_line, false);
+        console.execute(input_line, not_echoed);
         terminal_prompt(prompt_text());
         return true;
     case TerminalInput::end:

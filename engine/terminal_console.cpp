@@ -137,16 +137,6 @@ bool key_waiting()
     return poll(&input, 1, 0) > 0;
 }
 
-void catch_signal(int number, void (*handler)(int))
-{
-    struct sigaction action;
-    std::memset(&action, 0, sizeof action);
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(number, &action, nullptr);
-}
-
 void note_resize(int)
 {
     resized = 1;
@@ -160,7 +150,7 @@ void suspend(int number)
     sys_raise_default(number);
     // Here once continued (at once in an orphaned process group, which the
     // system never stops).
-    catch_signal(number, suspend);
+    sys_handle_signal(number, suspend);
     continued = 1;
     errno = saved_errno;
 }
@@ -238,7 +228,7 @@ bool starts_with_ignoring_case(const char* name, const std::string& start)
 
 bool is_command(const std::string& word, const char* name)
 {
-    return word.size() == std::strlen(name) && starts_with_ignoring_case(name, word);
+    return same_name(name, name_key(word.c_str(), word.size()));
 }
 
 void add_names(const std::string& start, std::set<std::string>& names)
@@ -368,8 +358,8 @@ bool terminal_open(const std::string& prompt)
     load_history();
     std::cout.flush();
     own_output = std::cout.rdbuf(&pending_output);
-    catch_signal(SIGWINCH, note_resize);
-    catch_signal(SIGTSTP, suspend);
+    sys_handle_signal(SIGWINCH, note_resize);
+    sys_handle_signal(SIGTSTP, suspend);
     show_prompt(prompt);
     return true;
 }
@@ -444,7 +434,7 @@ void terminal_close()
     rl->rl_deprep_terminal();
     std::cout.rdbuf(own_output);
     own_output = nullptr;
-    std::signal(SIGWINCH, SIG_DFL);
-    std::signal(SIGTSTP, SIG_DFL);
+    sys_handle_signal(SIGWINCH, SIG_DFL);
+    sys_handle_signal(SIGTSTP, SIG_DFL);
     save_history();
 }

@@ -83,10 +83,8 @@ bool net_frame()
         console << "Error receiving" << std::endl;
         return true;
     }
-    if (rcon_claims(packet)) {
-        rcon_receive(packet);
+    if (rcon_receive(packet))
         return true;
-    }
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;
     // Anyone on the network can send anything: nothing of it may reach the

@@ -11,10 +11,9 @@
 
 class Packet;
 
-// Whether a received datagram is the remote console's; the network layer
-// then hands it to rcon_receive instead of reporting it.
-bool rcon_claims(const Packet& packet);
-// Serves or answers one remote-console datagram.
-void rcon_receive(const Packet& packet);
+// Serves or answers a received datagram that is the remote console's, which
+// the network layer then does not report; false, doing nothing, for any
+// other datagram.
+bool rcon_receive(const Packet& packet);
 // Once per frame: ends a request whose server has been silent too long.
 void rcon_frame();

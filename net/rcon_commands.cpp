@@ -85,8 +85,7 @@ bool peer_of(const Packet& packet, rcon::Peer& peer)
 
 bool send_to(const rcon::Peer& peer, const std::string& datagram)
 {
-    const Packet packet(dotted(peer.address).c_str(), peer.port, datagram.data(), static_cast<int>(datagram.size()));
-    return net_socket && net_socket->send(packet);
+    return net_socket && net_socket->send_to(peer.address, peer.port, datagram.data(), datagram.size());
 }
 
 void rcon_keygen_command(ArgList&)
@@ -169,7 +168,7 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     CaptureBuffer captured(rcon::max_outputs * rcon::max_output_text + 1);
     std::ostream capture(&captured);
     const int id = console.add_stream(&capture);
-    console.execute(result.command.c_str(), false);
+    console.execute(result.command.c_str(), not_echoed);
     console.remove_stream(id);
     // Sealed with the key the command came with, even if it changed the
     // key; sent on whatever socket is open now, since it may have run n_open.
@@ -179,16 +178,13 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
 }
 }
 
-bool rcon_claims(const Packet& packet)
+bool rcon_receive(const Packet& packet)
 {
-    return rcon::is_remote_console(packet.data, static_cast<std::size_t>(packet.size));
-}
-
-void rcon_receive(const Packet& packet)
-{
+    if (!rcon::is_remote_console(packet.data, static_cast<std::size_t>(packet.size)))
+        return false;
     rcon::Peer from;
     if (!peer_of(packet, from))
-        return;
+        return true;
     rcon::Key key;
     const bool keyed = rcon::decode_key(rcon_key.value, key);
     const rcon::Type type = rcon::type_of(packet.data, static_cast<std::size_t>(packet.size));
@@ -198,15 +194,16 @@ void rcon_receive(const Packet& packet)
         rcon::Client::Progress progress;
         if (!keyed || !client.receive(packet.data, static_cast<std::size_t>(packet.size), from, key,
                                       rcon::Clock::now(), progress))
-            return;
+            return true;
         if (!progress.send.empty() && !send_to(from, progress.send)) {
             client.reset();
             console << "Error sending packet: " << net_socket->error() << std::endl;
         }
         print_progress(progress);
-        return;
+        return true;
     }
     serve(packet, from, keyed ? &key : nullptr);
+    return true;
 }
 
 void rcon_frame()

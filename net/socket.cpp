@@ -97,10 +97,17 @@ bool Socket::send(const Packet& packet)
     const char* why = nullptr;
     if (!resolve_ipv4(packet.address, host, &why))
         return fail(why);
-    const sockaddr_in target = ipv4_address(host, packet.port);
+    return send_to(host, packet.port, packet.data, static_cast<std::size_t>(packet.size));
+}
+
+bool Socket::send_to(std::uint32_t address, int port, const char* data, std::size_t size)
+{
+    if (!opened)
+        return fail("socket not open");
+    const sockaddr_in target = ipv4_address(address, port);
     const auto* to = reinterpret_cast<const sockaddr*>(&target);
     // A datagram goes out whole or not at all.
-    if (sendto(fd, packet.data, static_cast<std::size_t>(packet.size), 0, to, sizeof target) < 0)
+    if (sendto(fd, data, size, 0, to, sizeof target) < 0)
         return fail(std::strerror(errno));
     reason.clear();
     return true;

@@ -9,6 +9,7 @@
  */
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -39,6 +40,9 @@ public:
     // Sends the payload to the packet's address (a host name or a dotted
     // IPv4 address, resolved anew on every call) and port.
     bool send(const Packet& packet);
+    // Sends `size` bytes to an address already resolved (four bytes in
+    // network order, as resolve_ipv4 gives them) and a port in range.
+    bool send_to(std::uint32_t address, int port, const char* data, std::size_t size);
     // Takes the next datagram without blocking: the payload becomes exactly
     // the bytes received, the address and port those of the sender. False
     // also when no datagram is waiting (any more: Linux may announce one and
