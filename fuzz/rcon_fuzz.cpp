@@ -26,32 +26,19 @@
 #include "fuzz_support.h"
 #include "net/rcon_client.h"
 #include "net/rcon_server.h"
+#include "tests/rcon_test_keys.h"
 
 using namespace rcon;
 
 namespace {
 const Peer peers[] = {{0x0100007f, 5001}, {0x0100007f, 5002}, {0x0200000a, 5001}};
 
-struct Keys {
-    Keys()
-    {
-        std::fill(std::begin(right.bytes), std::end(right.bytes), 0x5a);
-        std::fill(std::begin(wrong.bytes), std::end(wrong.bytes), 0xa5);
-    }
-    Key right;
-    Key wrong;
-};
-
-const Keys& keys()
-{
-    static const Keys both;
-    return both;
-}
+using rcon_test::keys;
 
 struct Session {
     Server server;
     Client client;
-    Clock::time_point now = Clock::time_point {} + std::chrono::hours(1);
+    Clock::time_point now = rcon_test::t0;
     std::string last_command;
     std::map<Cookie, const Peer*> issued;       // cookie -> the sender it went to
     std::map<Cookie, std::uint64_t> highest;  // the highest sequence run
@@ -62,7 +49,7 @@ struct Session {
 void check_output(Session& s, const Server::Result& run, FuzzedDataProvider& in)
 {
     const std::string text = in.ConsumeRandomLengthString(20000);
-    const std::vector<std::string> datagrams = output(run.header.cookie, run.header.sequence, text, keys().right);
+    const std::vector<std::string> datagrams = output(run.header.cookie, run.header.sequence, text, keys.right);
     FUZZ_CHECK(!datagrams.empty() && datagrams.size() <= static_cast<std::size_t>(max_outputs));
     std::vector<std::size_t> order(datagrams.size());
     std::iota(order.begin(), order.end(), 0);
@@ -74,7 +61,7 @@ void check_output(Session& s, const Server::Result& run, FuzzedDataProvider& in)
     for (std::size_t i : order) {
         FUZZ_CHECK(datagrams[i].size() <= max_datagram);
         Client::Progress progress;
-        if (!s.client.receive(datagrams[i].data(), datagrams[i].size(), peers[0], keys().right, s.now, progress))
+        if (!s.client.receive(datagrams[i].data(), datagrams[i].size(), peers[0], keys.right, s.now, progress))
             return;
         for (const std::string& line : progress.lines)
             joined += (lines++ ? "\n" : "") + line;
@@ -88,11 +75,11 @@ void check_output(Session& s, const Server::Result& run, FuzzedDataProvider& in)
 // One datagram to the server, with the checks every answer and run must pass.
 Server::Result deliver(Session& s, const std::string& datagram, const Peer& from)
 {
-    const Server::Result result = s.server.receive(datagram.data(), datagram.size(), from, &keys().right, s.now);
+    const Server::Result result = s.server.receive(datagram.data(), datagram.size(), from, &keys.right, s.now);
     FUZZ_CHECK(result.reply.size() <= datagram.size());
     if (result.verdict == Server::Verdict::answer) {
         std::string plain;
-        FUZZ_CHECK(open(result.reply.data(), result.reply.size(), prefix_size + 1, keys().right, plain));
+        FUZZ_CHECK(open(result.reply.data(), result.reply.size(), prefix_size + 1, keys.right, plain));
         Cookie cookie;
         std::copy(plain.end() - cookie_size, plain.end(), cookie.begin());
         s.issued[cookie] = &from;
@@ -115,14 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int step = 0; step < 16 && in.remaining_bytes() > 0; ++step) {
         const Peer& from = peers[in.ConsumeIntegralInRange<int>(0, 2)];
         const bool right_key = in.ConsumeBool();
-        const Key& key = right_key ? keys().right : keys().wrong;
+        const Key& key = right_key ? keys.right : keys.wrong;
         switch (in.ConsumeIntegralInRange<int>(0, 5)) {
         case 0: {  // raw bytes to both sides
             const std::string raw = in.ConsumeRandomLengthString(1300);
             const Server::Result result = deliver(s, raw, from);
             FUZZ_CHECK(result.verdict == Server::Verdict::refused && result.reply.empty());
             Client::Progress progress;
-            FUZZ_CHECK(!s.client.receive(raw.data(), raw.size(), from, keys().right, s.now, progress));
+            FUZZ_CHECK(!s.client.receive(raw.data(), raw.size(), from, keys.right, s.now, progress));
             break;
         }
         case 1: {  // a client's hello, answered and turned into its command
@@ -130,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const Server::Result result = deliver(s, request, from);
             FUZZ_CHECK(result.verdict != Server::Verdict::answer || right_key);
             Client::Progress progress;
-            if (s.client.receive(result.reply.data(), result.reply.size(), peers[0], keys().right, s.now, progress))
+            if (s.client.receive(result.reply.data(), result.reply.size(), peers[0], keys.right, s.now, progress))
                 s.last_command = progress.send;
             break;
         }
@@ -161,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string datagram = seal(header, in.ConsumeRandomLengthString(1200), key);
             deliver(s, datagram, from);
             Client::Progress progress;
-            s.client.receive(datagram.data(), datagram.size(), from, keys().right, s.now, progress);
+            s.client.receive(datagram.data(), datagram.size(), from, keys.right, s.now, progress);
             break;
         }
         default:

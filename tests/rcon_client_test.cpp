@@ -8,20 +8,15 @@
 
 #include "net/rcon_client.h"
 #include "net/rcon_server.h"
+#include "rcon_test_keys.h"
 
 using namespace rcon;
 
 namespace {
-const Clock::time_point t0 = Clock::time_point {} + std::chrono::hours(1);
+using rcon_test::t0;
+const Key& key = rcon_test::keys.right;
 const Peer server_peer {0x0100007f, 27960};
 const Peer client_peer {0x0100007f, 5001};
-
-struct TestKey {
-    TestKey() { std::fill(std::begin(key.bytes), std::end(key.bytes), 3); }
-    Key key;
-};
-const TestKey test_key;
-const Key& key = test_key.key;
 
 // A request for `text` carried through the handshake: the verifier's
 // accepted command, and the client waiting for its output.

@@ -7,29 +7,15 @@
 #include <string>
 
 #include "net/rcon_server.h"
+#include "rcon_test_keys.h"
 
 using namespace rcon;
 using std::chrono::seconds;
 
 namespace {
-const Clock::time_point t0 = Clock::time_point {} + std::chrono::hours(1);
+using rcon_test::keys;
+using rcon_test::t0;
 const Peer admin {0x0100007f, 5001};
-
-void fill(Key& key, unsigned char byte)
-{
-    std::fill(std::begin(key.bytes), std::end(key.bytes), byte);
-}
-
-struct Keys {
-    Keys()
-    {
-        fill(right, 1);
-        fill(wrong, 2);
-    }
-    Key right;
-    Key wrong;
-};
-const Keys keys;
 
 // The cookie `server` hands to `from` for a good hello.
 Cookie handshake(Server& server, const Peer& from, Clock::time_point now = t0)

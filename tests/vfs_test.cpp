@@ -120,7 +120,6 @@ TEST_F(DataDirectories, CloseReportsFailedWrites)
 
 TEST_F(DataDirectories, SavingWhatTheFileHoldsLeavesItAlone)
 {
-    use(dir.path(), dir.path());
     const auto inode = [&] {
         struct stat status;
         return stat(dir.at("saved.cfg").c_str(), &status) == 0 ? status.st_ino : 0;
