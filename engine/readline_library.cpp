@@ -4,11 +4,10 @@
 #include <string>
 
 namespace {
-// The headers the engine was built with name the library version to load.
-const std::string soname = "libreadline.so." + std::to_string(RL_VERSION_MAJOR);
-
 bool load(ReadlineLibrary& library)
 {
+    // The headers the engine was built with name the library version to load.
+    const std::string soname = "libreadline.so." + std::to_string(RL_VERSION_MAJOR);
     void* handle = dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle)
         return false;
