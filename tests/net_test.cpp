@@ -12,36 +12,16 @@
 #include "udp_peer.h"
 
 namespace {
-class NetTest : public BlackBoxTest {
-protected:
-    // Runs one typed line and returns what it wrote, up to the next prompt.
-    static std::string command(EngineProcess& engine, const std::string& line)
-    {
-        const std::size_t from = engine.output().size();
-        engine.send(line + "\n");
-        if (!engine.wait_for("] ", 10, from))
-            return "(no prompt after \"" + line + "\")";
-        return engine.output().substr(from);
-    }
-};
-
-int other_free_port(int taken)
-{
-    int port = free_udp_port();
-    while (port == taken)
-        port = free_udp_port();
-    return port;
-}
+using NetTest = BlackBoxTest;
 }
 
 TEST_F(NetTest, TwoEnginesTalkByAddressAndByName)
 {
-    const int p = free_udp_port();
-    const int q = other_free_port(p);
     auto receiver = start();
     auto sender = start();
-    ASSERT_EQ(command(*receiver, "n_open " + std::to_string(p)), "socket open\n] ");
-    ASSERT_EQ(command(*sender, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int p = open_socket(*receiver);
+    const int q = open_socket(*sender);
+    ASSERT_TRUE(p && q);
 
     EXPECT_EQ(command(*sender, "n_send 127.0.0.1 " + std::to_string(p) + " hello"), "Sent 6 bytes\n] ");
     EXPECT_TRUE(receiver->wait_for(datagram_report(q, "6 bytes received\nhello\n"))) << receiver->output();
@@ -52,11 +32,11 @@ TEST_F(NetTest, TwoEnginesTalkByAddressAndByName)
 
 TEST_F(NetTest, OpeningAgainReleasesTheOldSocketFirst)
 {
-    const int p = free_udp_port();
     auto engine = start();
-    EXPECT_EQ(command(*engine, "n_open " + std::to_string(p)), "socket open\n] ");
+    const int p = open_socket(*engine);
+    ASSERT_NE(p, 0);
     // The same port again only works when the old socket is gone first.
-    EXPECT_EQ(command(*engine, "n_open " + std::to_string(p)), "socket open\n] ");
+    EXPECT_EQ(open_socket(*engine, p), p);
     // No digits: the system's choice of port.
     EXPECT_EQ(command(*engine, "n_open abc"), "socket open\n] ");
     EXPECT_TRUE(UdpPeer(p).bound());
@@ -64,11 +44,11 @@ TEST_F(NetTest, OpeningAgainReleasesTheOldSocketFirst)
 
 TEST_F(NetTest, SendsTheTextAndOneZeroByte)
 {
-    const int q = free_udp_port();
     UdpPeer peer;
     const std::string to_peer = "127.0.0.1 " + std::to_string(peer.port());
     auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int q = open_socket(*engine);
+    ASSERT_NE(q, 0);
 
     EXPECT_EQ(command(*engine, "n_send " + to_peer + " hello"), "Sent 6 bytes\n] ");
     int sender_port = 0;
@@ -82,10 +62,10 @@ TEST_F(NetTest, SendsTheTextAndOneZeroByte)
 
 TEST_F(NetTest, ReportsEveryDatagramOfAPeerWhole)
 {
-    const int q = free_udp_port();
     UdpPeer peer;
     auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int q = open_socket(*engine);
+    ASSERT_NE(q, 0);
 
     // Both arrive before the engine's next frame; each gets its own report.
     const std::size_t from = engine->output().size();
@@ -101,10 +81,10 @@ TEST_F(NetTest, ReportsEveryDatagramOfAPeerWhole)
 
 TEST_F(NetTest, ControlBytesFromAPeerAreEscaped)
 {
-    const int q = free_udp_port();
     UdpPeer peer;
     auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int q = open_socket(*engine);
+    ASSERT_NE(q, 0);
 
     const std::size_t from = engine->output().size();
     peer.send_to(q, "\x1b]0;title\x07red\x1b[31m\x7f\tok \\ caf\xc3\xa9\r");
@@ -204,7 +184,7 @@ const std::string key_b = "ffeeddccbbaa99887766554433221100ffeeddccbbaa998877665
 
 // Two engines that share key_a: a server on port `server_port` and a client
 // on `client_port`.
-class RemoteConsoleTest : public NetTest {
+class RemoteConsoleTest : public BlackBoxTest {
 protected:
     void SetUp() override { init("rcon_key " + key_a + "\n"); }
 
@@ -212,14 +192,17 @@ protected:
     {
         server = start();
         client = start();
-        ASSERT_EQ(command(*server, "n_open " + std::to_string(server_port)), "socket open\n] ");
-        ASSERT_EQ(command(*client, "n_open " + std::to_string(client_port)), "socket open\n] ");
+        server_port = open_socket(*server);
+        client_port = open_socket(*client);
+        ASSERT_TRUE(server_port && client_port);
+        to_server = "rcon 127.0.0.1 " + std::to_string(server_port) + " ";
+        from_client = "127.0.0.1 " + std::to_string(client_port);
     }
 
-    const int server_port = free_udp_port();
-    const int client_port = other_free_port(server_port);
-    const std::string to_server = "rcon 127.0.0.1 " + std::to_string(server_port) + " ";
-    const std::string from_client = "127.0.0.1 " + std::to_string(client_port);
+    int server_port = 0;
+    int client_port = 0;
+    std::string to_server;    // an rcon line to the server, up to its command
+    std::string from_client;  // the client as the server names it
     std::unique_ptr<EngineProcess> server;
     std::unique_ptr<EngineProcess> client;
 };
@@ -291,7 +274,7 @@ TEST_F(RemoteConsoleTest, ReplayedTamperedAndMovedCommandsRunNothing)
     server->send("quit\n");
     ASSERT_EQ(server->wait_exit(), 0);
     server = start();
-    ASSERT_EQ(command(*server, "n_open " + std::to_string(server_port)), "socket open\n] ");
+    ASSERT_EQ(open_socket(*server, server_port), server_port);
     relay.send_to(server_port, captured);
     EXPECT_TRUE(server->wait_for(": bad cookie\n")) << server->output();
 
