@@ -1,9 +1,20 @@
 #include "black_box.h"
 
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "udp_peer.h"
+
 const std::string startup_report =
     "File System Init:\n"
     "   archive formats:\n"
     "      provides access to normal files\n";
+
+const std::string closing = "Closing file system...\n";
 
 std::string datagram_report(int port, const std::string& size_and_text)
 {
@@ -28,4 +39,36 @@ std::unique_ptr<EngineProcess> BlackBoxTest::start(EngineProcess::Input input)
     auto engine = std::make_unique<EngineProcess>(dir.path(), input);
     EXPECT_TRUE(engine->wait_for("] ")) << engine->output();
     return engine;
+}
+
+int open_pipe_for_writing(const std::string& path)
+{
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::duration<double>(10 * engine_time_scale());
+    for (;;) {
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        // ENXIO: nobody has the pipe open for reading yet.
+        if (fd >= 0 || errno != ENXIO || std::chrono::steady_clock::now() > give_up)
+            return fd;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::string BlackBoxTest::command(EngineProcess& engine, const std::string& line)
+{
+    const std::size_t from = engine.output().size();
+    engine.send(line + "\n");
+    if (!engine.wait_for("] ", 10, from))
+        return "(no prompt after \"" + line + "\")";
+    return engine.output().substr(from);
+}
+
+int BlackBoxTest::open_socket(EngineProcess& engine, int port)
+{
+    if (port == 0)
+        port = free_udp_port();
+    const std::string said = command(engine, "n_open " + std::to_string(port));
+    if (said == "socket open\n] ")
+        return port;
+    ADD_FAILURE() << "n_open " << port << ": " << said;
+    return 0;
 }

@@ -3,7 +3,6 @@
 // plain runs of typed lines are golden transcripts (transcripts/*.txt).
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
@@ -32,7 +31,7 @@ TEST_F(EngineTest, StartsWithoutInitCfgAndQuitWritesTheDefaults)
     std::filesystem::remove(dir.at("data/init.cfg"));
     const EngineRun result = run("quit\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output, "Error executing \"init.cfg\"\n" + startup_report + "] Closing file system...\n");
+    EXPECT_EQ(result.output, "Error executing \"init.cfg\"\n" + startup_report + "] " + closing);
     EXPECT_EQ(saved(), default_config);
 }
 
@@ -43,9 +42,9 @@ TEST_F(EngineTest, PromptFollowsSysPromptAndPersists)
     init("exec default.cfg\n");
     dir.write("data/default.cfg", "");
     EXPECT_EQ(run("set sys_prompt >\necho hi\nquit\n").output,
-              startup_report + "] > hi \n> Closing file system...\n");
+              startup_report + "] > hi \n> " + closing);
     EXPECT_NE(saved().find("set sys_prompt \">\"\n"), std::string::npos);
-    EXPECT_EQ(run("set sys_prompt \"\"\nquit\n").output, startup_report + ">  Closing file system...\n");
+    EXPECT_EQ(run("set sys_prompt \"\"\nquit\n").output, startup_report + ">  " + closing);
 }
 
 TEST_F(EngineTest, ConfigFallsBackToBasepathWhenGamepathIsMissing)
@@ -60,13 +59,13 @@ TEST_F(EngineTest, UnwritableConfigIsReportedAndExitStaysZero)
     std::filesystem::create_directories(dir.at("data/default.cfg"));
     const EngineRun result = run("quit\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.output, startup_report + "] Error writing \"default.cfg\"\nClosing file system...\n");
+    EXPECT_EQ(result.output, startup_report + "] Error writing \"default.cfg\"\n" + closing);
 }
 
 TEST_F(EngineTest, ConfigWriteErrorsAfterOpeningAreReported)
 {
     std::filesystem::create_symlink("/dev/full", dir.at("data/default.cfg"));
-    EXPECT_EQ(run("quit\n").output, startup_report + "] Error writing \"default.cfg\"\nClosing file system...\n");
+    EXPECT_EQ(run("quit\n").output, startup_report + "] Error writing \"default.cfg\"\n" + closing);
 }
 
 TEST_F(EngineTest, EndOfInputStopsPollingButNotTheFrameLoop)
@@ -105,7 +104,7 @@ TEST_F(EngineTest, OverlongLinesRunTheirFirst1023Characters)
     dir.write("data/long.cfg", "echo " + word + "\necho next\n");
     const EngineRun result = run("echo " + word + "\necho after\nquit\n");
     EXPECT_EQ(result.output,
-              kept + " \nnext \n" + startup_report + "] " + kept + " \n] after \n] Closing file system...\n");
+              kept + " \nnext \n" + startup_report + "] " + kept + " \n] after \n] " + closing);
 }
 
 TEST_F(EngineTest, ScriptThatExecsItselfStopsAtTheNestingLimit)
@@ -144,14 +143,13 @@ TEST_F(EngineTest, ScriptFromANamedPipeRunsEachLineAsItArrives)
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EngineProcess engine(dir.path());
     engine.send("exec pipe.cfg\n");
-    // Opening without a reader fails until the engine has opened its end.
-    int fd = -1;
-    ASSERT_TRUE(engine.wait_until([&] { return (fd = open(pipe.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }, 5));
+    const int fd = open_pipe_for_writing(pipe);
+    ASSERT_GE(fd, 0);
     // The pipe stays open: the lines must run without waiting for its end.
     ASSERT_EQ(write(fd, "echo first\nquit\n", 16), 16);
     EXPECT_EQ(engine.wait_exit(10), 0);
     close(fd);
-    EXPECT_NE(engine.output().find("] first \nClosing file system...\n"), std::string::npos) << engine.output();
+    EXPECT_NE(engine.output().find("] first \n" + closing), std::string::npos) << engine.output();
 }
 
 TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)
@@ -175,21 +173,21 @@ TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)
          "vid_width\nvid_height\nmotd\neng_name\nquit\n",
          heading + "init sees 800 2 \nserver sees 800 2 \n" + startup_report
              + "] vid_width: 800    default: 640\n] vid_height: 3    default: 480\n"
-               "] motd: hello big world    default: hello big world\n] eng_name: Server    default: Varnholt\n"
-               "] Closing file system...\n",
+               "] motd: hello big world    default: hello big world\n] eng_name: Server    default: Varnholt\n] "
+             + closing,
          "data"},
         {"+set gamepath chooses where init.cfg and default.cfg are",
          {"+set", "gamepath", "./server2"},
          {{"data/init.cfg", "echo from data\n"}, {"server2/init.cfg", "echo from server2\n"}},
          "quit\n",
-         heading + "from server2 \n" + startup_report + "] Closing file system...\n",
+         heading + "from server2 \n" + startup_report + "] " + closing,
          "server2"},
         {"stray words are named, words are passed whole",
          {"server.cfg", "+echo", "a  b", "-x", "+echo", "c"},
          {{"data/init.cfg", "echo init\n"}},
          "quit\n",
          "Ignoring \"server.cfg" + ignoring + "Ignoring \"-x" + ignoring + "init \n" + heading + "a  b \nc \n"
-             + startup_report + "] Closing file system...\n",
+             + startup_report + "] " + closing,
          "data"},
     };
     for (const Case& c : cases) {

@@ -12,36 +12,16 @@
 #include "udp_peer.h"
 
 namespace {
-class NetTest : public BlackBoxTest {
-protected:
-    // Runs one typed line and returns what it wrote, up to the next prompt.
-    static std::string command(EngineProcess& engine, const std::string& line)
-    {
-        const std::size_t from = engine.output().size();
-        engine.send(line + "\n");
-        if (!engine.wait_for("] ", 10, from))
-            return "(no prompt after \"" + line + "\")";
-        return engine.output().substr(from);
-    }
-};
-
-int other_free_port(int taken)
-{
-    int port = free_udp_port();
-    while (port == taken)
-        port = free_udp_port();
-    return port;
-}
+using NetTest = BlackBoxTest;
 }
 
 TEST_F(NetTest, TwoEnginesTalkByAddressAndByName)
 {
-    const int p = free_udp_port();
-    const int q = other_free_port(p);
     auto receiver = start();
     auto sender = start();
-    ASSERT_EQ(command(*receiver, "n_open " + std::to_string(p)), "socket open\n] ");
-    ASSERT_EQ(command(*sender, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int p = open_socket(*receiver);
+    const int q = open_socket(*sender);
+    ASSERT_TRUE(p && q);
 
     EXPECT_EQ(command(*sender, "n_send 127.0.0.1 " + std::to_string(p) + " hello"), "Sent 6 bytes\n] ");
     EXPECT_TRUE(receiver->wait_for(datagram_report(q, "6 bytes received\nhello\n"))) << receiver->output();
@@ -52,11 +32,11 @@ TEST_F(NetTest, TwoEnginesTalkByAddressAndByName)
 
 TEST_F(NetTest, OpeningAgainReleasesTheOldSocketFirst)
 {
-    const int p = free_udp_port();
     auto engine = start();
-    EXPECT_EQ(command(*engine, "n_open " + std::to_string(p)), "socket open\n] ");
+    const int p = open_socket(*engine);
+    ASSERT_NE(p, 0);
     // The same port again only works when the old socket is gone first.
-    EXPECT_EQ(command(*engine, "n_open " + std::to_string(p)), "socket open\n] ");
+    EXPECT_EQ(open_socket(*engine, p), p);
     // No digits: the system's choice of port.
     EXPECT_EQ(command(*engine, "n_open abc"), "socket open\n] ");
     EXPECT_TRUE(UdpPeer(p).bound());
@@ -64,11 +44,11 @@ TEST_F(NetTest, OpeningAgainReleasesTheOldSocketFirst)
 
 TEST_F(NetTest, SendsTheTextAndOneZeroByte)
 {
-    const int q = free_udp_port();
     UdpPeer peer;
     const std::string to_peer = "127.0.0.1 " + std::to_string(peer.port());
     auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int q = open_socket(*engine);
+    ASSERT_NE(q, 0);
 
     EXPECT_EQ(command(*engine, "n_send " + to_peer + " hello"), "Sent 6 bytes\n] ");
     int sender_port = 0;
@@ -80,104 +60,89 @@ TEST_F(NetTest, SendsTheTextAndOneZeroByte)
     EXPECT_EQ(peer.receive(), std::string("hello big world", 16));
 }
 
-TEST_F(NetTest, ReportsEveryDatagramOfAPeerWhole)
+TEST_F(NetTest, DatagramsAreReportedWholeAndEscaped)
 {
-    const int q = free_udp_port();
+    std::string largest(65507, ' ');
+    for (std::size_t i = 0; i < largest.size(); ++i)
+        largest[i] = static_cast<char>('A' + i % 26);
+    const struct {
+        std::string payload;
+        std::string report;  // after the heading
+    } cases[] = {
+        {"first", "5 bytes received\nfirst\n"},
+        {std::string("second\0tail", 11), "11 bytes received\nsecond\n"},
+        {"", "0 bytes received\n\n"},
+        // Anyone may send anything: no byte of it may reach the terminal as
+        // a control.
+        {"\x1b]0;title\x07red\x1b[31m\x7f\tok \\ caf\xc3\xa9\r",
+         "31 bytes received\n\\x1b]0;title\\x07red\\x1b[31m\\x7f\\x09ok \\ caf\xc3\xa9\\x0d\n"},
+        // 8-bit controls too (0x9b is a CSI on some terminals), raw or as
+        // UTF-8; other UTF-8 text stays readable.
+        {"A\x9b" "31mB \xc2\x9b" "31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac",
+         "27 bytes received\nA\\x9b31mB \\xc2\\x9b31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac\n"},
+        {largest, "65507 bytes received\n" + largest + "\n"},
+    };
     UdpPeer peer;
     auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open " + std::to_string(q)), "socket open\n] ");
+    const int q = open_socket(*engine);
+    ASSERT_NE(q, 0);
 
-    // Both arrive before the engine's next frame; each gets its own report.
+    // All arrive before the engine's next frame; each gets its own report.
     const std::size_t from = engine->output().size();
-    peer.send_to(q, "first");
-    peer.send_to(q, std::string("second\0tail", 11));
-    peer.send_to(q, "");
-    EXPECT_TRUE(engine->wait_for(datagram_report(peer.port(), "5 bytes received\nfirst\n")
-                                     + datagram_report(peer.port(), "11 bytes received\nsecond\n")
-                                     + datagram_report(peer.port(), "0 bytes received\n\n"),
-                                 10, from))
-        << engine->output();
-}
-
-TEST_F(NetTest, ControlBytesFromAPeerAreEscaped)
-{
-    const int q = free_udp_port();
-    UdpPeer peer;
-    auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open " + std::to_string(q)), "socket open\n] ");
-
-    const std::size_t from = engine->output().size();
-    peer.send_to(q, "\x1b]0;title\x07red\x1b[31m\x7f\tok \\ caf\xc3\xa9\r");
-    EXPECT_TRUE(engine->wait_for(datagram_report(peer.port(), "31 bytes received\n")
-                                     + "\\x1b]0;title\\x07red\\x1b[31m\\x7f\\x09ok \\ caf\xc3\xa9\\x0d\n",
-                                 10, from))
-        << engine->output();
+    std::string reports;
+    for (const auto& one : cases) {
+        ASSERT_TRUE(peer.send_to(q, one.payload));
+        reports += datagram_report(peer.port(), one.report);
+    }
+    EXPECT_TRUE(engine->wait_for(reports, 20, from)) << engine->output().substr(from, 2000);
     EXPECT_EQ(engine->output().find('\x1b'), std::string::npos);
-
-    // 8-bit controls too (0x9b is a CSI on some terminals), raw or as UTF-8;
-    // other UTF-8 text stays readable.
-    const std::size_t second = engine->output().size();
-    peer.send_to(q, "A\x9b" "31mB \xc2\x9b" "31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac");
-    EXPECT_TRUE(engine->wait_for(datagram_report(peer.port(), "27 bytes received\n")
-                                     + "A\\x9b31mB \\xc2\\x9b31mC \xc3\xa9 \xe2\x82\xac \xe6\x97\xa5\xe6\x9c\xac\n",
-                                 10, second))
-        << engine->output();
 }
 
-TEST_F(NetTest, PortThatIsTakenIsReportedAndTheSocketCannotSend)
+TEST_F(NetTest, SocketAndAddressErrorsAreReportedAndSendNothing)
 {
-    UdpPeer holder;
-    const std::string held = std::to_string(holder.port());
-    auto engine = start();
-    EXPECT_EQ(command(*engine, "n_open " + held),
-              "Error opening socket on port " + held + ": Address already in use\n] ");
-    EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + held + " x"), "Error sending packet: socket not open\n] ");
-    EXPECT_FALSE(holder.receive(0.2));
-}
-
-TEST_F(NetTest, PortsOutOfRangeAreRefusedAndTheSocketIsKept)
-{
+    // The peer holds its port, so the engine cannot open that one.
     UdpPeer peer;
+    const std::string held = std::to_string(peer.port());
+    const std::string to_peer = "n_send 127.0.0.1 " + held;
     // Each of these would reach the peer if the number were cut to 16 or
     // 32 bits.
     const std::string wraps_16 = std::to_string(65536 + peer.port());
     const std::string wraps_32 = std::to_string(4294967296LL + peer.port());
+    const std::string out_of_range = ": port out of range\n";
+    const std::string not_sent = "Error sending packet: ";
+    const struct {
+        std::string line;
+        std::string expected;
+        std::string also_accepted = "";
+    } cases[] = {
+        // No socket, or too few arguments: not a word.
+        {to_peer + " x", ""},
+        {"n_open", ""},
+        {"n_open " + held, "Error opening socket on port " + held + ": Address already in use\n"},
+        {to_peer + " x", not_sent + "socket not open\n"},
+        {"n_open 0", "socket open\n"},
+        {to_peer, ""},
+        // Refused before the open socket goes.
+        {"n_open 65536", "Error opening socket on port 65536" + out_of_range},
+        {"n_open -1", "Error opening socket on port -1" + out_of_range},
+        {"n_open " + wraps_32, "Error opening socket on port " + wraps_32 + out_of_range},
+        {"n_open 99999999999999999999999", "Error opening socket on port 99999999999999999999999" + out_of_range},
+        {"n_send 127.0.0.1 " + wraps_16 + " lost", "Error sending packet" + out_of_range},
+        {"n_send 127.0.0.1 " + wraps_32 + " lost", "Error sending packet" + out_of_range},
+        // The resolver's reason: no such name, or no name server to ask.
+        {"n_send no-such-host.invalid 5000 x", not_sent + gai_strerror(EAI_NONAME) + "\n",
+         not_sent + gai_strerror(EAI_AGAIN) + "\n"},
+        {to_peer + " kept", "Sent 5 bytes\n"},
+    };
     auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open 0"), "socket open\n] ");
-
-    for (const std::string& port : {std::string("65536"), std::string("-1"), wraps_32,
-                                    std::string("99999999999999999999999")})
-        EXPECT_EQ(command(*engine, "n_open " + port),
-                  "Error opening socket on port " + port + ": port out of range\n] ");
-    for (const std::string& port : {wraps_16, wraps_32})
-        EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + port + " lost"),
-                  "Error sending packet: port out of range\n] ");
-
-    EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + std::to_string(peer.port()) + " kept"), "Sent 5 bytes\n] ");
+    for (const auto& one : cases) {
+        const std::string said = command(*engine, one.line);
+        if (one.also_accepted.empty() || said != one.also_accepted + "] ") {
+            EXPECT_EQ(said, one.expected + "] ") << one.line;
+        }
+    }
+    // Nothing before it reached the peer.
     EXPECT_EQ(peer.receive(), std::string("kept", 5));
-}
-
-TEST_F(NetTest, UnresolvableHostCannotBeSentTo)
-{
-    auto engine = start();
-    ASSERT_EQ(command(*engine, "n_open 0"), "socket open\n] ");
-    // The resolver's reason: no such name, or no name server to ask.
-    const std::string sent = command(*engine, "n_send no-such-host.invalid 5000 x");
-    EXPECT_TRUE(sent == "Error sending packet: " + std::string(gai_strerror(EAI_NONAME)) + "\n] "
-                || sent == "Error sending packet: " + std::string(gai_strerror(EAI_AGAIN)) + "\n] ")
-        << sent;
-}
-
-TEST_F(NetTest, NoSocketOrTooFewArgumentsIsSilent)
-{
-    UdpPeer peer;
-    const std::string port = std::to_string(peer.port());
-    auto engine = start();
-    EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + port + " x"), "] ");
-    EXPECT_EQ(command(*engine, "n_open"), "] ");
-    ASSERT_EQ(command(*engine, "n_open 0"), "socket open\n] ");
-    EXPECT_EQ(command(*engine, "n_send 127.0.0.1 " + port), "] ");
-    EXPECT_FALSE(peer.receive(0.2));
 }
 
 TEST_F(NetTest, IdleEngineAnswersADatagramAndAStopPromptly)
@@ -204,7 +169,7 @@ const std::string key_b = "ffeeddccbbaa99887766554433221100ffeeddccbbaa998877665
 
 // Two engines that share key_a: a server on port `server_port` and a client
 // on `client_port`.
-class RemoteConsoleTest : public NetTest {
+class RemoteConsoleTest : public BlackBoxTest {
 protected:
     void SetUp() override { init("rcon_key " + key_a + "\n"); }
 
@@ -212,14 +177,17 @@ protected:
     {
         server = start();
         client = start();
-        ASSERT_EQ(command(*server, "n_open " + std::to_string(server_port)), "socket open\n] ");
-        ASSERT_EQ(command(*client, "n_open " + std::to_string(client_port)), "socket open\n] ");
+        server_port = open_socket(*server);
+        client_port = open_socket(*client);
+        ASSERT_TRUE(server_port && client_port);
+        to_server = "rcon 127.0.0.1 " + std::to_string(server_port) + " ";
+        from_client = "127.0.0.1 " + std::to_string(client_port);
     }
 
-    const int server_port = free_udp_port();
-    const int client_port = other_free_port(server_port);
-    const std::string to_server = "rcon 127.0.0.1 " + std::to_string(server_port) + " ";
-    const std::string from_client = "127.0.0.1 " + std::to_string(client_port);
+    int server_port = 0;
+    int client_port = 0;
+    std::string to_server;    // an rcon line to the server, up to its command
+    std::string from_client;  // the client as the server names it
     std::unique_ptr<EngineProcess> server;
     std::unique_ptr<EngineProcess> client;
 };
@@ -291,7 +259,7 @@ TEST_F(RemoteConsoleTest, ReplayedTamperedAndMovedCommandsRunNothing)
     server->send("quit\n");
     ASSERT_EQ(server->wait_exit(), 0);
     server = start();
-    ASSERT_EQ(command(*server, "n_open " + std::to_string(server_port)), "socket open\n] ");
+    ASSERT_EQ(open_socket(*server, server_port), server_port);
     relay.send_to(server_port, captured);
     EXPECT_TRUE(server->wait_for(": bad cookie\n")) << server->output();
 
