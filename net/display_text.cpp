@@ -47,6 +47,31 @@ std::size_t sequence_length(const unsigned char* p, std::size_t left)
     }
     return length;
 }
+
+// The code point of the well-formed three-byte sequence at `p`.
+unsigned three_byte_code_point(const unsigned char* p)
+{
+    return (p[0] & 0x0fu) << 12 | (p[1] & 0x3fu) << 6 | (p[2] & 0x3fu);
+}
+
+// Characters that print nothing of their own but hide or reorder the text
+// around them, or break the line where the engine's report has none: the
+// zero-width characters, the line and paragraph separators and the
+// bidirectional embeddings, overrides and isolates.
+bool is_invisible_format(unsigned code_point)
+{
+    return (code_point >= 0x200b && code_point <= 0x200f) || (code_point >= 0x2028 && code_point <= 0x202e)
+           || code_point == 0x2060 || (code_point >= 0x2066 && code_point <= 0x2069) || code_point == 0xfeff;
+}
+
+void append_code_point(std::string& text, unsigned code_point)
+{
+    static const char hex_digits[] = "0123456789ABCDEF";
+    text += "\\u{";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        text += hex_digits[(code_point >> shift) & 0xf];
+    text += '}';
+}
 }
 
 std::string display_text(const char* bytes, std::size_t size)
@@ -66,7 +91,10 @@ std::string display_text(const char* bytes, std::size_t size)
         const std::size_t length = sequence_length(p + i, size - i);
         // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F.
         const bool c1_control = length == 2 && byte == 0xc2 && p[i + 1] <= 0x9f;
-        if (length == 0 || c1_control) {
+        if (length == 3 && is_invisible_format(three_byte_code_point(p + i))) {
+            append_code_point(text, three_byte_code_point(p + i));
+            i += length;
+        } else if (length == 0 || c1_control) {
             const std::size_t escaped = c1_control ? 2 : 1;
             for (std::size_t k = 0; k < escaped; ++k)
                 append_escaped(text, p[i + k]);

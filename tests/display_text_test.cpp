@@ -28,6 +28,13 @@ TEST(DisplayText, KeepsValidUtf8AndEscapesEveryControlAndStrayByte)
         {"truncated sequence then ASCII", "\xe2\x82z", "\\xe2\\x82z"},
         {"truncated at the end", "\xf0\x9f\x98", "\\xf0\\x9f\\x98"},
         {"stray continuation and bytes never used", "\x80\xfe\xff", "\\x80\\xfe\\xff"},
+        {"bidirectional controls, first and last of each range",
+         "a\xe2\x80\xaa\xe2\x80\xae\xe2\x81\xa6\xe2\x81\xa9" "b", "a\\u{202A}\\u{202E}\\u{2066}\\u{2069}b"},
+        {"zero-width characters and byte order mark", "\xe2\x80\x8b\xe2\x80\x8f\xe2\x81\xa0\xef\xbb\xbf",
+         "\\u{200B}\\u{200F}\\u{2060}\\u{FEFF}"},
+        {"line and paragraph separators", "\xe2\x80\xa8\xe2\x80\xa9", "\\u{2028}\\u{2029}"},
+        {"their neighbours stay", "\xe2\x80\x8a\xe2\x80\x90\xe2\x80\xa7\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa",
+         "\xe2\x80\x8a\xe2\x80\x90\xe2\x80\xa7\xe2\x80\xaf\xe2\x81\xa5\xe2\x81\xaa"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(display_text(c.bytes.data(), c.bytes.size()), c.shown) << c.name;
