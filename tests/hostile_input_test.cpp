@@ -331,4 +331,10 @@ TEST_F(HostileInput, SettingsAreReplacedWholeOrNotAtAll)
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string> {"data", "default.cfg", "init.cfg", "real.cfg"}));
+
+    // A file with a second name is written in place: both names see it.
+    std::filesystem::remove(dir.at("data/default.cfg"));
+    std::filesystem::create_hard_link(dir.at("real.cfg"), dir.at("data/default.cfg"));
+    EXPECT_EQ(run("set vid_width 1000\nquit\n").status, 0);
+    EXPECT_NE(dir.read("real.cfg").find("set vid_width \"1000\"\n"), std::string::npos);
 }
