@@ -56,7 +56,8 @@ std::optional<std::string> StartupCommands::target_value(const CommandGroup& gro
     BaseVariable* variable = group.count >= 2 ? VariableList::find(args.arg(group.first + 1)) : nullptr;
     if (!variable)
         return std::nullopt;
+    // A secret prints hidden whatever it holds.
     std::ostringstream value;
-    variable->print(value);
+    variable->print_unhidden(value);
     return value.str();
 }

@@ -36,7 +36,7 @@ private:
     // Runs the group unless a stop has been requested; the heading comes
     // before the first group that runs.
     void run(const CommandGroup& group);
-    // The printed value of the variable a `set` group names, or nothing.
+    // The value of the variable a `set` group names, as text, or nothing.
     std::optional<std::string> target_value(const CommandGroup& group) const;
 
     const ArgList& args;

@@ -176,6 +176,13 @@ TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)
                "] motd: hello big world    default: hello big world\n] eng_name: Server    default: Varnholt\n] "
              + closing,
          "data"},
+        {"+set beats init.cfg for the key too, though both print hidden",
+         {"+set", "rcon_key", "0123", "+n_open", "0"},
+         {{"data/init.cfg", "rcon_key " + std::string(64, 'a') + "\n"}},
+         "rcon 127.0.0.1 1 status\nquit\n",
+         heading + "socket open\n" + startup_report
+             + "] rcon_key holds no key: set it to 64 hexadecimal digits\n] " + closing,
+         "data"},
         {"+set gamepath chooses where init.cfg and default.cfg are",
          {"+set", "gamepath", "./server2"},
          {{"data/init.cfg", "echo from data\n"}, {"server2/init.cfg", "echo from server2\n"}},

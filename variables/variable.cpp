@@ -171,6 +171,13 @@ std::ostream& Variable<T>::print(std::ostream& os)
 }
 
 template <typename T>
+std::ostream& Variable<T>::print_unhidden(std::ostream& os)
+{
+    print_value(os, value);
+    return os;
+}
+
+template <typename T>
 bool Variable<T>::set_from_string(const char* text)
 {
     if (!text)

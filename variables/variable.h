@@ -38,6 +38,9 @@ public:
     virtual std::ostream& save(std::ostream& os);
     // The value as text, without name, quotes or newline; nothing here.
     virtual std::ostream& print(std::ostream& os);
+    // The value as print writes it, but never hidden: for telling whether
+    // the value changed, never for showing it.
+    virtual std::ostream& print_unhidden(std::ostream& os) { return print(os); }
     // Parses and assigns `text`; false when refused (always, here).
     virtual bool set_from_string(const char* text);
     virtual void reset_to_default();
@@ -68,6 +71,7 @@ public:
     // set <name> "<value>", unescaped.
     std::ostream& save(std::ostream& os) override;
     std::ostream& print(std::ostream& os) override;
+    std::ostream& print_unhidden(std::ostream& os) override;
     // One formatted extraction: a string takes the first word, numbers stop
     // at the first non-digit, a bool is any number other than 0.
     bool set_from_string(const char* text) override;
