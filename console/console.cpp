@@ -10,6 +10,7 @@
 #include "console/function.h"
 #include "console/script_reader.h"
 #include "engine/system.h"
+#include "variables/variable.h"
 #include "vfs/vfs_stream.h"
 
 namespace {
@@ -194,7 +195,9 @@ void eval_command(ArgList& args)
         console << "Usage: " << args.arg(0) << " string" << std::endl;
         return;
     }
-    console.execute(args.arg(1), echoed);
+    // A line that may set a secret would show it.
+    const char* line = args.arg(1);
+    console.execute(line, VariableList::may_set_secret(line) ? not_echoed : echoed);
 }
 
 Command echo("echo", echo_command);

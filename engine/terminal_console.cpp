@@ -176,21 +176,28 @@ void take_signals()
 }
 
 // Adds a line that runs to the history, unless it is blank, repeats the
-// newest entry, or holds a line feed (typed after Ctrl-V), which the saved
-// history could not give back as one line.
+// newest entry, holds a line feed (typed after Ctrl-V), which the saved
+// history could not give back as one line, or may set a secret such as the
+// remote console's key. Loading the history passes here too, so a secret
+// saved by an older engine goes at the next save.
 void remember(const char* line)
 {
-    if (line[std::strspn(line, " \t")] == '\0' || std::strchr(line, '\n'))
+    if (line[std::strspn(line, " \t")] == '\0' || std::strchr(line, '\n') || VariableList::may_set_secret(line))
         return;
     const HIST_ENTRY* newest = rl->history_get(*rl->history_base + *rl->history_length - 1);
     if (!newest || std::strcmp(newest->line, line) != 0)
         rl->add_history(line);
 }
 
+// A history file was there at the start: saving an empty history clears
+// it of the lines that loading dropped.
+bool history_found = false;
+
 void load_history()
 {
     rl->stifle_history(history_limit);
     vfs_istream file(history_name);
+    history_found = file.is_open();
     for (std::string line; file.is_open() && std::getline(file, line);)
         remember(line.c_str());
 }
@@ -198,12 +205,16 @@ void load_history()
 void save_history()
 {
     std::string content;
+    // A recalled entry that was edited, then left for another, holds the
+    // edit until a line runs; the engine may stop before that.
     for (HIST_ENTRY** entry = rl->history_list(); entry && *entry; ++entry)
-        content.append((*entry)->line).push_back('\n');
-    // Nothing was loaded and nothing typed: no file to create.
-    if (content.empty())
+        if (!VariableList::may_set_secret((*entry)->line))
+            content.append((*entry)->line).push_back('\n');
+    // No file and nothing typed: no file to create.
+    if (content.empty() && !history_found)
         return;
-    if (!vfs_save_file(history_name, content))
+    // Only its owner reads what was typed.
+    if (!vfs_save_file(history_name, content, private_file))
         console << "Error writing \"" << history_name << '"' << std::endl;
 }
 
@@ -352,6 +363,10 @@ bool terminal_open(const std::string& prompt)
     *rl->rl_completer_word_break_characters = " \t";
     // A pasted block runs one line per frame, as piped input does.
     rl->rl_variable_bind("enable-bracketed-paste", "off");
+    // A history entry edited and left for another is given its own text
+    // back once a line runs, so that no edit (a key typed over a recalled
+    // line, say) stays in the history as if it had been run.
+    rl->rl_variable_bind("revert-all-at-newline", "on");
     prepare_terminal();
     *rl->rl_prep_term_function = keep_mode;
     *rl->rl_deprep_term_function = keep_mode;

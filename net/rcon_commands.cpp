@@ -28,6 +28,7 @@ class SecretVariable : public Variable<std::string> {
 public:
     using Variable<std::string>::Variable;
     std::ostream& print(std::ostream& os) override { return os << (value.empty() ? "" : "(hidden)"); }
+    bool secret() const override { return true; }
 };
 
 // 64 hexadecimal digits; the remote console is on while it holds a valid key.

@@ -66,6 +66,9 @@ TEST(Console, EvalRunsItsSingleArgumentWithEcho)
     console.execute("Eval", false);
     console.execute("eval a b", false);
     EXPECT_EQ(capture.take(), "Usage: Eval string\nUsage: eval string\n");
+    // Unless the line may set the key: the echo would show it.
+    console.execute("eval \"set rcon_key 00ff\"", false);
+    EXPECT_EQ(capture.take(), "");
 }
 
 TEST(Console, EchoWithoutArgumentsWritesAnEmptyLine)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 #include "black_box.h"
 #include "udp_peer.h"
@@ -97,6 +98,24 @@ TEST_F(TerminalConsole, HistoryKeepsTheNewest500LinesAcrossRestarts)
     EXPECT_TRUE(type(*engine, "\x1b[A\x1b[A\r", "old599 \n"));
     engine->send("quit\r");
     EXPECT_EQ(engine->wait_exit(), 0);
+}
+
+TEST_F(TerminalConsole, LinesThatMaySetTheKeyStayOutOfTheHistoryAndOnlyItsOwnerReadsIt)
+{
+    const std::string key(64, 'a');
+    auto engine = start();
+    ASSERT_TRUE(type(*engine,
+                     "echo kept\rrcon_key " + key + "\rset RCON_KEY " + key + "\reval \"rcon_key " + key
+                         + "\"\rrcon 127.0.0.1 1 rcon_key " + key + "\recho done\r",
+                     "done \n"));
+    // The up arrow skips every line that named the key.
+    EXPECT_TRUE(type(*engine, "\x1b[A\x1b[A\r", "kept \n"));
+    engine->send("quit\r");
+    EXPECT_EQ(engine->wait_exit(), 0);
+    EXPECT_EQ(dir.read("data/console_history"), "echo kept\necho done\necho kept\nquit\n");
+    struct stat status;
+    ASSERT_EQ(stat(dir.at("data/console_history").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
 TEST_F(TerminalConsole, OutputLandsAboveTheHalfTypedLine)

@@ -36,6 +36,29 @@ std::string run(const char* line)
 }
 }
 
+TEST(VariableList, LinesThatMaySetTheKeyAreFoundHoweverQuotedOrNested)
+{
+    Variable<std::string> alias("var_names_key", "RCON_KEY", not_saved);
+    const struct {
+        const char* line;
+        bool may_set;
+    } cases[] = {
+        {"rcon_key 00ff", true},
+        {"SET Rcon_Key 00ff", true},
+        {"set\"rcon_key\"00ff", true},
+        {"eval \"eval \\\"rcon_key 00ff\\\"\"", true},
+        {"rcon 10.0.0.1 27960 set rcon_key 00ff", true},
+        {"$var_names_key 00ff", true},   // the value names the key
+        {"echo $rcon_key", true},        // conservative: any mention
+        {"rcon_keygen", false},
+        {"echo my_rcon_key rcon_keys", false},
+        {"eval \"$nosuch x\"", false},
+        {"", false},
+    };
+    for (const auto& one : cases)
+        EXPECT_EQ(VariableList::may_set_secret(one.line), one.may_set) << one.line;
+}
+
 TEST(Variable, ShowsValueAndDefaultUnderTheNameAsTyped)
 {
     Variable<int> width("var_width", 640, true);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <sstream>
 
 #include "console/console.h"
 #include "tokenizer/white_space.h"
@@ -97,6 +99,31 @@ const char* typed_name(const ArgList& args, const BaseVariable& variable)
 void show_readonly(const ArgList& args, const BaseVariable& variable)
 {
     console << typed_name(args, variable) << " is readonly" << std::endl;
+}
+
+bool is_name_character(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Whether a run of letters, digits and underscores in `text` names a secret
+// variable. Whatever the console reads as a secret's name is such a run,
+// whichever quotes, "$" signs, comment marks or blanks stand around it.
+bool names_secret(const char* text, const char* end)
+{
+    for (const char* p = text; p < end;) {
+        const char* word = p;
+        while (p < end && is_name_character(*p))
+            ++p;
+        if (p == word) {
+            ++p;
+            continue;
+        }
+        const BaseVariable* variable = VariableList::find(word, static_cast<std::size_t>(p - word));
+        if (variable && variable->secret())
+            return true;
+    }
+    return false;
 }
 }
 
@@ -283,4 +310,29 @@ bool VariableList::reset_by_name(const char* name)
         return false;
     variable->reset_to_default();
     return true;
+}
+
+bool VariableList::may_set_secret(const char* line)
+{
+    if (!line)
+        return false;
+    const char* const end = line + std::strlen(line);
+    if (names_secret(line, end))
+        return true;
+    // A "$name" word stands for the variable's value, which may name the
+    // secret itself. The name ends where the tokenizer ends a word.
+    for (const char* p = line; (p = std::strchr(p, '$'));) {
+        const char* name = ++p;
+        while (*p && !is_c_space(*p) && *p != '"' && !(p[0] == '/' && p[1] == '/'))
+            ++p;
+        BaseVariable* variable = find(name, static_cast<std::size_t>(p - name));
+        if (!variable)
+            continue;
+        std::ostringstream value;
+        variable->print(value);
+        const std::string text = value.str();
+        if (names_secret(text.data(), text.data() + text.size()))
+            return true;
+    }
+    return false;
 }

@@ -47,6 +47,10 @@ public:
 
     // Whether the configuration writer saves this variable.
     bool persistent() const { return persistent_; }
+    // Whether the value is a secret, which print hides and which no line
+    // that may set it leaves in a history (see may_set_secret). A secret's
+    // name is made of letters, digits and underscores only.
+    virtual bool secret() const { return false; }
     BaseVariable* next_variable() const { return variable_link.next; }
 
 private:
@@ -122,4 +126,11 @@ BaseVariable* find(const char* name, std::size_t length);
 bool set_by_name(const char* name, const char* text);
 // reset_to_default on the named variable; false when there is none.
 bool reset_by_name(const char* name);
+// Whether running `line` may set a secret variable, so that the line must
+// be kept out of every history and never be echoed. Conservative: true
+// when a word of the line, letter case ignored, names a secret, however
+// it is quoted or nested (a string given to eval, an argument of a remote
+// command), and when the current value of a "$name" in it does. Values are
+// looked into one level deep, not through a "$name" inside a value.
+bool may_set_secret(const char* line);
 }
