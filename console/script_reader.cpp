@@ -1,5 +1,6 @@
 #include "console/script_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -42,10 +43,12 @@ const char* ScriptReader::next_line()
         if (!fill()) {
             if (available == 0)
                 return nullptr;
-            // The last line, without a line feed: the spare byte takes its zero.
-            first[available] = '\0';
+            // The last line, without a line feed, now at the front of the
+            // block: the spare byte takes its zero.
+            char* const last = block.get() + start;
+            last[available] = '\0';
             start = end;
-            return first;
+            return last;
         }
     }
 }
@@ -59,12 +62,20 @@ bool ScriptReader::fill()
         end -= start;
         start = 0;
     }
-    // readsome takes only what is there already; when nothing is, peek
-    // waits for the next byte or the end. A read error also ends the script.
-    const std::streamsize room = static_cast<std::streamsize>(block_size - end);
-    std::streamsize count = in.readsome(block.get() + end, room);
-    if (count == 0 && in.peek() != std::istream::traits_type::eof())
-        count = in.readsome(block.get() + end, room);
+    // What the stream buffer holds already, or else what one read gives. A
+    // short read is no end: only the end of the stream (or an error) is. A
+    // buffer that tells nothing of what it holds is asked for the whole room.
+    std::streambuf& source = *in.rdbuf();
+    std::streamsize ready = source.in_avail();
+    if (ready <= 0) {
+        if (source.sgetc() == std::streambuf::traits_type::eof()) {
+            ended = true;
+            return false;
+        }
+        ready = source.in_avail();
+    }
+    const auto room = static_cast<std::streamsize>(block_size - end);
+    const std::streamsize count = source.sgetn(block.get() + end, ready > 0 ? std::min(room, ready) : room);
     if (count <= 0) {
         ended = true;
         return false;

@@ -107,6 +107,21 @@ TEST_F(EngineTest, OverlongLinesRunTheirFirst1023Characters)
               kept + " \nnext \n" + startup_report + "] " + kept + " \n] after \n] " + closing);
 }
 
+TEST_F(EngineTest, ALastLineWithoutALineFeedRunsAsIfItHadOne)
+{
+    // Each as init.cfg; the last one also replays default.cfg.
+    const std::string scripts[] = {"// my settings\nset vid_width 1024", "echo a\nset vid_height x",
+                                   "\nset vid_width 800", "exec default.cfg\necho " + std::string(1100, 'e')};
+    const auto run_with = [&](const std::string& script, const std::string& end) {
+        init(script + end);
+        dir.write("data/default.cfg", "// saved\nset sys_prompt >" + end);
+        const std::string output = run("quit\n").output;
+        return std::make_pair(output, saved());
+    };
+    for (const std::string& script : scripts)
+        EXPECT_EQ(run_with(script, ""), run_with(script, "\n")) << script;
+}
+
 TEST_F(EngineTest, ScriptThatExecsItselfStopsAtTheNestingLimit)
 {
     dir.write("data/loop.cfg", "exec loop.cfg\necho x\n");

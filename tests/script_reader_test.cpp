@@ -63,6 +63,28 @@ private:
     std::size_t piece = 0;
 };
 
+// Has no get area and gives at most seven bytes a read, as a decompressing
+// stream may: what it holds is never known in advance.
+class ShortReads : public std::streambuf {
+public:
+    explicit ShortReads(std::string text) : text(std::move(text)) {}
+
+protected:
+    int_type underflow() override { return at == text.size() ? traits_type::eof() : traits_type::to_int_type(text[at]); }
+    int_type uflow() override { return at == text.size() ? traits_type::eof() : traits_type::to_int_type(text[at++]); }
+    std::streamsize xsgetn(char* into, std::streamsize size) override
+    {
+        const std::size_t count = std::min({static_cast<std::size_t>(size), text.size() - at, std::size_t(7)});
+        text.copy(into, count, at);
+        at += count;
+        return static_cast<std::streamsize>(count);
+    }
+
+private:
+    std::string text;
+    std::size_t at = 0;
+};
+
 // Lines of every kind, long enough to cross the reader's blocks.
 std::string generated_script(unsigned seed)
 {
@@ -100,6 +122,17 @@ TEST(ScriptReader, SplitsLinesAndCutsOverlongOnes)
         std::istringstream in(text);
         EXPECT_EQ(lines_of(in), expected_lines(text)) << text.size();
     }
+    // A last line without a line feed, longer or shorter than what precedes it.
+    const std::string firsts[] = {"", "\n", "a\n", "// my settings\n", limit + "\n"};
+    for (const std::string& first : firsts) {
+        for (const std::size_t length : {1, 2, 3, 17, 18, 100, 1022, 1023, 1024, 70000}) {
+            std::string text = first;
+            for (std::size_t i = 0; i < length; ++i)
+                text += static_cast<char>('a' + i % 26);
+            std::istringstream in(text);
+            EXPECT_EQ(lines_of(in), expected_lines(text)) << first.size() << " then " << length;
+        }
+    }
 }
 
 TEST(ScriptReader, LinesCrossingBlocksAndPiecesComeOutWhole)
@@ -111,6 +144,9 @@ TEST(ScriptReader, LinesCrossingBlocksAndPiecesComeOutWhole)
         PieceBuffer pieces(text, {1, 7, 1023, 1024, 4096, 65536, 70001});
         std::istream piecewise(&pieces);
         EXPECT_EQ(lines_of(piecewise), expected_lines(text)) << seed;
+        ShortReads short_reads(text);
+        std::istream in_short_reads(&short_reads);
+        EXPECT_EQ(lines_of(in_short_reads), expected_lines(text)) << seed;
     }
 }
 
