@@ -10,12 +10,15 @@ constexpr std::size_t block_size = 65536;
 constexpr std::size_t max_line_length = line_size - 1;
 }
 
-ScriptReader::ScriptReader(std::istream& in) : in(in), block(new char[block_size + 1])
+ScriptReader::ScriptReader(std::istream& in, bool (*stop_requested)())
+    : in(in), stop_requested(stop_requested), block(new char[block_size + 1])
 {
 }
 
 const char* ScriptReader::next_line()
 {
+    if (gave_up || (stop_requested && stop_requested()))
+        return nullptr;
     for (;;) {
         char* const first = block.get() + start;
         const std::size_t available = end - start;
@@ -23,7 +26,11 @@ const char* ScriptReader::next_line()
         if (discarding) {
             discarding = !feed;
             start = feed ? static_cast<std::size_t>(feed - block.get()) + 1 : end;
-            if (discarding && !fill())
+            skipped += feed ? static_cast<std::size_t>(feed - first) : available;
+            // Endless input (a huge file without a line feed) must neither
+            // hold a stop request up nor keep the frame waiting for long.
+            gave_up = max_line_length + skipped > longest_script_line;
+            if (gave_up || (stop_requested && stop_requested()) || (discarding && !fill()))
                 return nullptr;
             continue;
         }
@@ -36,6 +43,7 @@ const char* ScriptReader::next_line()
             // Over-long: its first 1023 characters run, the rest is dropped
             // (the character cut off by the zero belongs to that rest).
             first[max_line_length] = '\0';
+            skipped = (feed ? static_cast<std::size_t>(feed - first) : available) - max_line_length;
             discarding = feed == nullptr;
             start = feed ? static_cast<std::size_t>(feed - block.get()) + 1 : end;
             return first;

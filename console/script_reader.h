@@ -18,14 +18,19 @@
 class ScriptReader {
 public:
     // Reads `in`, which must outlive the reader, from where it stands.
-    explicit ScriptReader(std::istream& in);
+    // `stop_requested`, when not null, is asked before each line and while
+    // an over-long line is skipped; once it says yes, no line comes out.
+    explicit ScriptReader(std::istream& in, bool (*stop_requested)() = nullptr);
 
     // The next line, zero-terminated, without its line feed; valid until the
     // next call. A longer line gives its first 1023 characters and the rest
-    // of it is skipped, so it never runs as a line of its own. The last line
+    // of it is skipped, so it never runs as a line of its own; a line longer
+    // than longest_script_line ends the reading (gave_up_on_line). The last line
     // counts even without a line feed. Null once the stream is exhausted (or
-    // fails).
+    // fails), or a stop was requested.
     const char* next_line();
+    // Whether reading ended on a line too long to skip.
+    bool gave_up_on_line() const { return gave_up; }
 
 private:
     // Moves the unread bytes to the front and reads more behind them; false
@@ -33,9 +38,12 @@ private:
     bool fill();
 
     std::istream& in;
+    bool (*stop_requested)();
     std::unique_ptr<char[]> block;  // block_size bytes and one for a last zero
     std::size_t start = 0;          // the unread bytes: block[start, end)
     std::size_t end = 0;
     bool ended = false;       // the stream has nothing more
     bool discarding = false;  // inside the rest of an over-long line
+    std::size_t skipped = 0;  // of that rest so far
+    bool gave_up = false;     // on a line longer than longest_script_line
 };

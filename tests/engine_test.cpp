@@ -152,21 +152,6 @@ TEST_F(EngineTest, TimerCommandsDriveEngTime)
     EXPECT_NE(result.output.find("] eng_time is readonly\n"), std::string::npos);
 }
 
-TEST_F(EngineTest, ScriptFromANamedPipeRunsEachLineAsItArrives)
-{
-    const std::string pipe = dir.at("data/pipe.cfg");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    EngineProcess engine(dir.path());
-    engine.send("exec pipe.cfg\n");
-    const int fd = open_pipe_for_writing(pipe);
-    ASSERT_GE(fd, 0);
-    // The pipe stays open: the lines must run without waiting for its end.
-    ASSERT_EQ(write(fd, "echo first\nquit\n", 16), 16);
-    EXPECT_EQ(engine.wait_exit(10), 0);
-    close(fd);
-    EXPECT_NE(engine.output().find("] first \n" + closing), std::string::npos) << engine.output();
-}
-
 TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)
 {
     struct Case {

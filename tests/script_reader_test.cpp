@@ -167,3 +167,57 @@ TEST(ScriptReader, ALineIsHandedOutBeforeMoreIsAskedFor)
     EXPECT_STREQ(reader.next_line(), "echo a");
     EXPECT_STREQ(reader.next_line(), "echo b");
 }
+
+TEST(ScriptReader, SkippingALongLineEndsAtTheLimitOrAStopRequest)
+{
+    // `length` bytes without a line feed (endless for 0), then "\nnext".
+    struct LongLine : std::streambuf {
+        explicit LongLine(std::size_t length) : left(length), endless(length == 0) {}
+        int_type underflow() override
+        {
+            if (left == 0 && !endless && ended)
+                return traits_type::eof();
+            const std::size_t size = endless ? 4096 : std::min<std::size_t>(4096, left);
+            piece.assign(size, 'z');
+            given += size;
+            left -= endless ? 0 : size;
+            if (left == 0 && !endless) {
+                piece += "\nnext";
+                ended = true;
+            }
+            setg(&piece[0], &piece[0], &piece[0] + piece.size());
+            return traits_type::to_int_type(piece[0]);
+        }
+        std::size_t left;
+        bool endless;
+        bool ended = false;
+        std::size_t given = 0;
+        std::string piece;
+    };
+    static int reads_before_stop;
+    reads_before_stop = -1;
+    const auto stop_requested = [] { return reads_before_stop >= 0 && reads_before_stop-- == 0; };
+    const std::string cut(1023, 'z');
+    const struct {
+        std::size_t length;
+        int reads_before_stop;
+        Lines lines;
+        bool gave_up;
+    } cases[] = {
+        {longest_script_line, -1, {cut, "next"}, false},
+        {longest_script_line + 1, -1, {cut}, true},
+        {0, 3, {cut}, false},  // endless: only the stop request ends it
+    };
+    for (const auto& row : cases) {
+        LongLine buffer(row.length);
+        std::istream in(&buffer);
+        reads_before_stop = row.reads_before_stop;
+        ScriptReader reader(in, stop_requested);
+        Lines lines;
+        while (const char* line = reader.next_line())
+            lines.emplace_back(line);
+        EXPECT_EQ(lines, row.lines) << row.length;
+        EXPECT_EQ(reader.gave_up_on_line(), row.gave_up) << row.length;
+        EXPECT_LE(buffer.given, longest_script_line + 65536) << row.length;
+    }
+}
