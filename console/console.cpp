@@ -176,16 +176,15 @@ void exec_command(ArgList& args)
         console << "Error executing \"" << args.arg(1) << '"' << std::endl;
         return;
     }
-    ScriptReader reader(script);
     // A stop request (Ctrl-C, SIGTERM) ends every running script, so that
     // the frame ends and the shutdown comes even when scripts run each
     // other without end.
-    while (!sys_stop_requested()) {
-        const char* line = reader.next_line();
-        if (!line)
-            break;
+    ScriptReader reader(script, sys_stop_requested);
+    while (const char* line = reader.next_line())
         console.execute(line, not_echoed);
-    }
+    if (reader.gave_up_on_line())
+        console << "Error executing \"" << args.arg(1) << "\": a line longer than " << longest_script_line << " bytes"
+                << std::endl;
     script.close();
 }
 

@@ -1,74 +1,47 @@
 #include "console/script_reader.h"
 
-#include <cstring>
+#include <algorithm>
 
-namespace {
-// Large enough that reading costs a few system calls per megabyte; only
-// the pages a script fills are ever touched.
-constexpr std::size_t block_size = 65536;
-constexpr std::size_t max_line_length = line_size - 1;
-}
-
-ScriptReader::ScriptReader(std::istream& in) : in(in), block(new char[block_size + 1])
+ScriptReader::ScriptReader(std::istream& in, bool (*stop_requested)()) : in(in), stop_requested(stop_requested)
 {
 }
 
 const char* ScriptReader::next_line()
 {
     for (;;) {
-        char* const first = block.get() + start;
-        const std::size_t available = end - start;
-        auto* feed = static_cast<char*>(std::memchr(first, '\n', available));
-        if (discarding) {
-            discarding = !feed;
-            start = feed ? static_cast<std::size_t>(feed - block.get()) + 1 : end;
-            if (discarding && !fill())
-                return nullptr;
-            continue;
-        }
-        if (feed && static_cast<std::size_t>(feed - first) <= max_line_length) {
-            *feed = '\0';
-            start += static_cast<std::size_t>(feed - first) + 1;
-            return first;
-        }
-        if (available > max_line_length) {
-            // Over-long: its first 1023 characters run, the rest is dropped
-            // (the character cut off by the zero belongs to that rest).
-            first[max_line_length] = '\0';
-            discarding = feed == nullptr;
-            start = feed ? static_cast<std::size_t>(feed - block.get()) + 1 : end;
-            return first;
-        }
-        if (!fill()) {
-            if (available == 0)
-                return nullptr;
-            // The last line, without a line feed: the spare byte takes its zero.
-            first[available] = '\0';
-            start = end;
-            return first;
-        }
+        if (gave_up || (stop_requested && stop_requested()))
+            return nullptr;
+        if (const char* line = lines.next_line())
+            return line;
+        if (lines.input_ended())
+            return nullptr;
+        // Endless input (a huge file without a line feed) must neither hold
+        // a stop request up nor keep the frame waiting for long.
+        gave_up = line_size - 1 + lines.skipping() > longest_script_line;
+        if (!gave_up)
+            read_more();
     }
 }
 
-bool ScriptReader::fill()
+void ScriptReader::read_more()
 {
-    if (ended)
-        return false;
-    if (start > 0) {
-        std::memmove(block.get(), block.get() + start, end - start);
-        end -= start;
-        start = 0;
+    std::size_t room;
+    char* const into = lines.space(room);
+    // What the stream buffer holds already, or else what one read gives. A
+    // short read is no end: only the end of the stream (or an error) is. A
+    // buffer that tells nothing of what it holds is asked for the whole room.
+    std::streambuf& source = *in.rdbuf();
+    std::streamsize ready = source.in_avail();
+    if (ready <= 0 && source.sgetc() == std::streambuf::traits_type::eof()) {
+        lines.end_input();
+        return;
     }
-    // readsome takes only what is there already; when nothing is, peek
-    // waits for the next byte or the end. A read error also ends the script.
-    const std::streamsize room = static_cast<std::streamsize>(block_size - end);
-    std::streamsize count = in.readsome(block.get() + end, room);
-    if (count == 0 && in.peek() != std::istream::traits_type::eof())
-        count = in.readsome(block.get() + end, room);
-    if (count <= 0) {
-        ended = true;
-        return false;
-    }
-    end += static_cast<std::size_t>(count);
-    return true;
+    if (ready <= 0)
+        ready = source.in_avail();
+    const auto wanted = static_cast<std::streamsize>(room);
+    const std::streamsize count = source.sgetn(into, ready > 0 ? std::min(wanted, ready) : wanted);
+    if (count > 0)
+        lines.added(static_cast<std::size_t>(count));
+    else
+        lines.end_input();
 }

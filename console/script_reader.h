@@ -1,41 +1,36 @@
 /*
  * Reading script files line by line: the format of init.cfg, default.cfg
- * and every file given to exec.
- *
- * The stream is read in large blocks and each line is handed out where it
- * lies in the block, so a line costs a search for its line feed and no
- * copy. A pipe or a device gives what it has at the moment: the lines read
- * so far run without waiting for a whole block.
+ * and every file given to exec. The lines are split as every console line
+ * is (line_splitter.h); the stream is read in large blocks, and what its
+ * buffer holds already runs before more is asked for.
  */
 #pragma once
 
-#include <cstddef>
 #include <istream>
-#include <memory>
 
-#include "engine/limits.h"
+#include "console/line_splitter.h"
 
 class ScriptReader {
 public:
     // Reads `in`, which must outlive the reader, from where it stands.
-    explicit ScriptReader(std::istream& in);
+    // `stop_requested`, when not null, is asked before each line and while
+    // an over-long line is skipped; once it says yes, no line comes out.
+    explicit ScriptReader(std::istream& in, bool (*stop_requested)() = nullptr);
 
     // The next line, zero-terminated, without its line feed; valid until the
-    // next call. A longer line gives its first 1023 characters and the rest
-    // of it is skipped, so it never runs as a line of its own. The last line
-    // counts even without a line feed. Null once the stream is exhausted (or
-    // fails).
+    // next call. Null once the stream is exhausted (or fails), a stop was
+    // requested, or more than longest_script_line of a line has been read
+    // with no end in sight (gave_up_on_line).
     const char* next_line();
+    // Whether reading ended on a line too long to skip.
+    bool gave_up_on_line() const { return gave_up; }
 
 private:
-    // Moves the unread bytes to the front and reads more behind them; false
-    // at the end of the stream.
-    bool fill();
+    // Reads more behind the bytes not yet taken, or ends the input.
+    void read_more();
 
     std::istream& in;
-    std::unique_ptr<char[]> block;  // block_size bytes and one for a last zero
-    std::size_t start = 0;          // the unread bytes: block[start, end)
-    std::size_t end = 0;
-    bool ended = false;       // the stream has nothing more
-    bool discarding = false;  // inside the rest of an over-long line
+    bool (*stop_requested)();
+    LineSplitter lines;
+    bool gave_up = false;
 };

@@ -8,7 +8,7 @@
  *
  * A second request while the first is still pending ends the process at
  * once, by the signal's default action: an engine blocked in a system call
- * (a script or default.cfg that is a named pipe nobody writes) never gets
+ * (saving to a default.cfg that is a named pipe nobody reads) never gets
  * to its next frame. A terminal whose mode the terminal console changed gets
  * its saved mode back first.
  *

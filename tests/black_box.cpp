@@ -1,12 +1,5 @@
 #include "black_box.h"
 
-#include <cerrno>
-#include <chrono>
-#include <thread>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "udp_peer.h"
 
 const std::string startup_report =
@@ -39,18 +32,6 @@ std::unique_ptr<EngineProcess> BlackBoxTest::start(EngineProcess::Input input)
     auto engine = std::make_unique<EngineProcess>(dir.path(), input);
     EXPECT_TRUE(engine->wait_for("] ")) << engine->output();
     return engine;
-}
-
-int open_pipe_for_writing(const std::string& path)
-{
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::duration<double>(10 * engine_time_scale());
-    for (;;) {
-        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        // ENXIO: nobody has the pipe open for reading yet.
-        if (fd >= 0 || errno != ENXIO || std::chrono::steady_clock::now() > give_up)
-            return fd;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
 }
 
 std::string BlackBoxTest::command(EngineProcess& engine, const std::string& line)

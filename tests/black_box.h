@@ -25,11 +25,6 @@ std::string datagram_report(int port, const std::string& size_and_text);
 int count_of(const std::string& text, const std::string& piece);
 bool ends_with(const std::string& text, const std::string& end);
 
-// Opens the named pipe `path` for writing once a reader has it open, within
-// ten seconds times engine_time_scale(); -1 otherwise. Never blocks: a
-// test must not hang.
-int open_pipe_for_writing(const std::string& path);
-
 // A fresh directory holding data/ with an empty init.cfg.
 class BlackBoxTest : public ::testing::Test {
 protected:

@@ -107,6 +107,21 @@ TEST_F(EngineTest, OverlongLinesRunTheirFirst1023Characters)
               kept + " \nnext \n" + startup_report + "] " + kept + " \n] after \n] " + closing);
 }
 
+TEST_F(EngineTest, ALastLineWithoutALineFeedRunsAsIfItHadOne)
+{
+    // Each as init.cfg; the last one also replays default.cfg.
+    const std::string scripts[] = {"// my settings\nset vid_width 1024", "echo a\nset vid_height x",
+                                   "\nset vid_width 800", "exec default.cfg\necho " + std::string(1100, 'e')};
+    const auto run_with = [&](const std::string& script, const std::string& end) {
+        init(script + end);
+        dir.write("data/default.cfg", "// saved\nset sys_prompt >" + end);
+        const std::string output = run("quit\n").output;
+        return std::make_pair(output, saved());
+    };
+    for (const std::string& script : scripts)
+        EXPECT_EQ(run_with(script, ""), run_with(script, "\n")) << script;
+}
+
 TEST_F(EngineTest, ScriptThatExecsItselfStopsAtTheNestingLimit)
 {
     dir.write("data/loop.cfg", "exec loop.cfg\necho x\n");
@@ -135,21 +150,6 @@ TEST_F(EngineTest, TimerCommandsDriveEngTime)
     const auto line_of = [&](std::size_t at) { return result.output.substr(at, result.output.find('\n', at) - at); };
     EXPECT_EQ(line_of(first), line_of(second));
     EXPECT_NE(result.output.find("] eng_time is readonly\n"), std::string::npos);
-}
-
-TEST_F(EngineTest, ScriptFromANamedPipeRunsEachLineAsItArrives)
-{
-    const std::string pipe = dir.at("data/pipe.cfg");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    EngineProcess engine(dir.path());
-    engine.send("exec pipe.cfg\n");
-    const int fd = open_pipe_for_writing(pipe);
-    ASSERT_GE(fd, 0);
-    // The pipe stays open: the lines must run without waiting for its end.
-    ASSERT_EQ(write(fd, "echo first\nquit\n", 16), 16);
-    EXPECT_EQ(engine.wait_exit(10), 0);
-    close(fd);
-    EXPECT_NE(engine.output().find("] first \n" + closing), std::string::npos) << engine.output();
 }
 
 TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)

@@ -250,12 +250,32 @@ bool waits_for_pipe_partner(pid_t pid)
     std::string where;
     return wchan >> where && where == "wait_for_partner";
 }
+
+// Whether the process has the file at `path` open.
+bool has_open(pid_t pid, const std::string& path)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        if (std::filesystem::equivalent(entry.path(), path, error))
+            return true;
+    }
+    return false;
+}
 }
 
 TEST_F(HostileInput, StopRequestDuringStartUpLeavesTheSavedSettingsAlone)
 {
     const std::string settings = "// saved\nset vid_width \"800\"\nset sys_prompt \">\"\n";
-    ASSERT_EQ(mkfifo(dir.at("data/slow.cfg").c_str(), 0600), 0);
+    // A billion quiet lines: slow.cfg runs slow2.cfg a thousand times, and so on.
+    std::string slow;
+    std::string slow2;
+    for (int i = 0; i < 1000; ++i) {
+        slow += "exec slow2.cfg\n";
+        slow2 += "exec slow3.cfg\n";
+    }
+    dir.write("data/slow.cfg", slow);
+    dir.write("data/slow2.cfg", slow2);
+    dir.write("data/slow3.cfg", std::string(1000, '\n'));
     // The slow script runs from init.cfg, or from the command line.
     for (const bool from_command_line : {false, true}) {
         dir.write("data/default.cfg", settings);
@@ -263,14 +283,8 @@ TEST_F(HostileInput, StopRequestDuringStartUpLeavesTheSavedSettingsAlone)
         const std::vector<std::string> arguments = from_command_line ? std::vector<std::string> {"+exec", "slow.cfg"}
                                                                      : std::vector<std::string> {};
         EngineProcess engine(dir.path(), EngineProcess::Input::pipe, -1, arguments);
-        // The engine is inside slow.cfg once it has the pipe open; the
-        // request lands before it reads the line.
-        const int pipe_end = open_pipe_for_writing(dir.at("data/slow.cfg"));
-        ASSERT_GE(pipe_end, 0);
+        ASSERT_TRUE(engine.wait_until([&] { return has_open(engine.process_id(), dir.at("data/slow.cfg")); }));
         engine.signal(SIGTERM);
-        const std::string line = "set vid_width 1\n";
-        EXPECT_EQ(write(pipe_end, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-        close(pipe_end);
         EXPECT_EQ(engine.wait_exit(), 0);
         const std::string heading = from_command_line ? "Executing commands from command line...\n" : "";
         EXPECT_EQ(engine.output(),
@@ -279,24 +293,52 @@ TEST_F(HostileInput, StopRequestDuringStartUpLeavesTheSavedSettingsAlone)
     }
 }
 
-TEST_F(HostileInput, SecondStopRequestEndsAnEngineBlockedInAScript)
+TEST_F(HostileInput, SecondStopRequestEndsAnEngineBlockedInSavingItsSettings)
 {
-    std::filesystem::create_directory(dir.at("data/folder"));
-    ASSERT_EQ(mkfifo(dir.at("data/pipe.cfg").c_str(), 0600), 0);
+    // Nobody ever reads the pipe: opening it to save the settings blocks.
+    ASSERT_EQ(mkfifo(dir.at("data/default.cfg").c_str(), 0600), 0);
     auto engine = start();
-    // A directory is no script: the same error as a missing file.
-    engine->send("exec folder\n");
-    EXPECT_TRUE(engine->wait_for("] Error executing \"folder\"\n] ")) << engine->output();
-
-    // Nobody ever writes the pipe: opening it blocks the frame loop.
-    engine->send("exec pipe.cfg\n");
-    EXPECT_TRUE(engine->wait_until([&] { return waits_for_pipe_partner(engine->process_id()); }));
     engine->signal(SIGTERM);
+    EXPECT_TRUE(engine->wait_until([&] { return waits_for_pipe_partner(engine->process_id()); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_TRUE(engine->running());
     engine->signal(SIGTERM);
     EXPECT_EQ(engine->wait_exit(1), -1);
     EXPECT_EQ(engine->killed_by(), SIGTERM);
+}
+
+TEST_F(HostileInput, ExecRunsRegularFilesInsideTheDataDirectoriesOnly)
+{
+    ASSERT_EQ(mkfifo(dir.at("data/pipe.cfg").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.at("data/zero.cfg"));
+    std::filesystem::create_directory(dir.at("data/folder"));
+    dir.write("outside.cfg", "echo outside");
+    dir.write("data/sub/inside.cfg", "echo inside");
+    std::filesystem::create_symlink("../outside.cfg", dir.at("data/link.cfg"));
+    // Ten gigabytes of zero bytes and no line feed, holding no disk space.
+    dir.write("data/huge.cfg", "");
+    std::filesystem::resize_file(dir.at("data/huge.cfg"), std::uintmax_t(10) << 30);
+    const auto refused = [](const std::string& name) { return "Error executing \"" + name + "\"\n"; };
+    const std::pair<std::string, std::string> cases[] = {
+        {"pipe.cfg", refused("pipe.cfg")},  // no writer: opening it must not wait for one
+        {"zero.cfg", refused("zero.cfg")},
+        {"folder", refused("folder")},
+        {"../outside.cfg", refused("../outside.cfg")},
+        {"sub/../sub/inside.cfg", refused("sub/../sub/inside.cfg")},
+        {"..", refused("..")},
+        {"sub/inside.cfg", "inside \n"},
+        {"link.cfg", "outside \n"},  // placed in the data directory by its owner
+        {"huge.cfg", "Error executing \"huge.cfg\": a line longer than 4194304 bytes\n"},
+    };
+    std::string input;
+    std::string expected = startup_report;
+    for (const auto& [name, output] : cases) {
+        input += "exec " + name + "\n";
+        expected += "] " + output;
+    }
+    const EngineRun result = run(input + "quit\n");
+    EXPECT_EQ(result.output, expected + "] " + closing);
+    EXPECT_EQ(result.status, 0);
 }
 
 TEST_F(HostileInput, SettingsAreReplacedWholeOrNotAtAll)

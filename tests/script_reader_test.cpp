@@ -63,6 +63,21 @@ private:
     std::size_t piece = 0;
 };
 
+// Has no get area and gives at most seven bytes a read, as a decompressing
+// stream may: what it holds is never known in advance.
+struct ShortReads : std::streambuf {
+    explicit ShortReads(std::string text) : text(std::move(text)) {}
+    int_type underflow() override { return at == text.size() ? traits_type::eof() : traits_type::to_int_type(text[at]); }
+    std::streamsize xsgetn(char* into, std::streamsize size) override
+    {
+        const std::size_t count = text.copy(into, std::min<std::size_t>(size, 7), at);
+        at += count;
+        return static_cast<std::streamsize>(count);
+    }
+    std::string text;
+    std::size_t at = 0;
+};
+
 // Lines of every kind, long enough to cross the reader's blocks.
 std::string generated_script(unsigned seed)
 {
@@ -100,6 +115,17 @@ TEST(ScriptReader, SplitsLinesAndCutsOverlongOnes)
         std::istringstream in(text);
         EXPECT_EQ(lines_of(in), expected_lines(text)) << text.size();
     }
+    // A last line without a line feed, longer or shorter than what precedes it.
+    const std::string firsts[] = {"", "\n", "a\n", "// my settings\n", limit + "\n"};
+    for (const std::string& first : firsts) {
+        for (const std::size_t length : {1, 2, 3, 17, 18, 100, 1022, 1023, 1024, 70000}) {
+            std::string text = first;
+            for (std::size_t i = 0; i < length; ++i)
+                text += static_cast<char>('a' + i % 26);
+            std::istringstream in(text);
+            EXPECT_EQ(lines_of(in), expected_lines(text)) << first.size() << " then " << length;
+        }
+    }
 }
 
 TEST(ScriptReader, LinesCrossingBlocksAndPiecesComeOutWhole)
@@ -111,6 +137,9 @@ TEST(ScriptReader, LinesCrossingBlocksAndPiecesComeOutWhole)
         PieceBuffer pieces(text, {1, 7, 1023, 1024, 4096, 65536, 70001});
         std::istream piecewise(&pieces);
         EXPECT_EQ(lines_of(piecewise), expected_lines(text)) << seed;
+        ShortReads short_reads(text);
+        std::istream in_short_reads(&short_reads);
+        EXPECT_EQ(lines_of(in_short_reads), expected_lines(text)) << seed;
     }
 }
 
@@ -130,4 +159,33 @@ TEST(ScriptReader, ALineIsHandedOutBeforeMoreIsAskedFor)
     ScriptReader reader(in);
     EXPECT_STREQ(reader.next_line(), "echo a");
     EXPECT_STREQ(reader.next_line(), "echo b");
+}
+
+TEST(ScriptReader, SkippingALongLineEndsAtTheLimitOrAStopRequest)
+{
+    // Zero bytes without end and without a line feed, counted.
+    struct Endless : std::streambuf {
+        int_type underflow() override
+        {
+            given += sizeof zeros;
+            setg(zeros, zeros, zeros + sizeof zeros);
+            return 0;
+        }
+        char zeros[4096] = {};
+        std::size_t given = 0;
+    };
+    static int asked;
+    for (const int stop_at : {4, 0}) {
+        Endless endless;
+        std::istream in(&endless);
+        asked = stop_at;
+        ScriptReader reader(in, [] { return --asked == 0; });
+        EXPECT_STREQ(reader.next_line(), "");
+        EXPECT_EQ(reader.next_line(), nullptr);
+        // A stop request is seen while skipping, or the line is given up.
+        EXPECT_EQ(reader.gave_up_on_line(), stop_at == 0);
+        EXPECT_LE(endless.given, stop_at == 0 ? longest_script_line + 65536 : 65536 * 3);
+    }
+    std::istringstream longest(std::string(longest_script_line, 'z') + "\nnext");
+    EXPECT_EQ(lines_of(longest), (Lines {std::string(1023, 'z'), "next"}));
 }

@@ -1,5 +1,6 @@
 #include "vfs/archive.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,6 +61,8 @@ VFS_FileArchive::~VFS_FileArchive()
 
 bool VFS_FileArchive::exists(const char* name)
 {
+    if (vfs_name_climbs(name))
+        return false;
     std::ifstream file(full_name(name), std::ios::in);
     return !file.fail();
 }
@@ -67,7 +70,8 @@ bool VFS_FileArchive::exists(const char* name)
 std::filebuf* VFS_FileArchive::open(const char* name, std::ios::openmode mode)
 {
     auto* buffer = new std::filebuf;
-    vfs_open_file(*buffer, full_name(name), mode);
+    if (!vfs_name_climbs(name))
+        vfs_open_file(*buffer, full_name(name), mode);
     return buffer;
 }
 
@@ -80,6 +84,19 @@ bool VFS_FileArchive::close(std::filebuf* buffer)
 std::string VFS_FileArchive::full_name(const char* name) const
 {
     return std::string(path) + '/' + name;
+}
+
+bool vfs_name_climbs(const char* name)
+{
+    for (const char* part = name;; ++part) {
+        const char* const slash = std::strchr(part, '/');
+        const std::size_t length = slash ? static_cast<std::size_t>(slash - part) : std::strlen(part);
+        if (length == 2 && part[0] == '.' && part[1] == '.')
+            return true;
+        if (!slash)
+            return false;
+        part = slash;
+    }
 }
 
 bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::openmode mode)

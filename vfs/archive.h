@@ -64,6 +64,10 @@ private:
     char* path;  // owned, array-allocated
 };
 
+// Whether `name` has a ".." component: such a name could reach outside the
+// directory it is looked up in, and is never opened.
+bool vfs_name_climbs(const char* name);
+
 // Opens `path` in `buffer`; a directory never opens. A file that the open
 // creates gets the permission bits 0664, less the file-creation mask.
 bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::openmode mode);

@@ -6,8 +6,9 @@
 namespace {
 bool open_in_data_directories(std::filebuf& buffer, const char* name, std::ios::openmode mode)
 {
-    return vfs_open_file(buffer, gamepath.value + '/' + name, mode)
-        || vfs_open_file(buffer, basepath.value + '/' + name, mode);
+    return !vfs_name_climbs(name)
+        && (vfs_open_file(buffer, gamepath.value + '/' + name, mode)
+            || vfs_open_file(buffer, basepath.value + '/' + name, mode));
 }
 }
 
@@ -17,9 +18,10 @@ vfs_istream::vfs_istream(const char* name, std::ios::openmode mode) : std::istre
     open(name, mode);
 }
 
-void vfs_istream::open(const char* name, std::ios::openmode mode)
+void vfs_istream::open(const char* name, std::ios::openmode)
 {
-    if (!open_in_data_directories(buffer, name, mode | std::ios::in))
+    if (vfs_name_climbs(name)
+        || !(buffer.open(gamepath.value + '/' + name) || buffer.open(basepath.value + '/' + name)))
         setstate(std::ios::failbit);
 }
 

@@ -1,8 +1,11 @@
 /*
  * File streams that open a name under the data directories: `gamepath`
  * first, then `basepath`, read at the time of opening. The name is appended
- * after a single "/" and not examined further. Each stream owns its file
- * buffer; a stream that opened nothing is in the failed state.
+ * after a single "/"; a name with a ".." component opens nothing, so no
+ * name reaches outside the data directories (a symbolic link placed in one
+ * still does). Input streams read regular files only (regular_file_buffer.h).
+ * Each stream owns its file buffer; a stream that opened nothing is in the
+ * failed state.
  */
 #pragma once
 
@@ -10,16 +13,19 @@
 #include <istream>
 #include <ostream>
 
+#include "vfs/regular_file_buffer.h"
+
 class vfs_istream : public std::istream {
 public:
     vfs_istream(const char* name, std::ios::openmode mode = std::ios::in);
 
+    // Files are read as bytes, whatever the mode.
     void open(const char* name, std::ios::openmode mode);
     bool is_open() const { return buffer.is_open(); }
     void close();
 
 private:
-    std::filebuf buffer;
+    RegularFileBuffer buffer;
 };
 
 class vfs_ostream : public std::ostream {
