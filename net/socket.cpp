@@ -85,6 +85,15 @@ bool Socket::close()
     return true;
 }
 
+int Socket::local_port() const
+{
+    sockaddr_in local;
+    socklen_t size = sizeof local;
+    if (!opened || getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0)
+        return -1;
+    return ntohs(local.sin_port);
+}
+
 bool Socket::send(const Packet& packet)
 {
     if (!opened)

@@ -50,6 +50,8 @@ public:
     bool receive(Packet& packet);
 
     bool is_open() const { return opened; }
+    // The local port the socket is bound to while open, else -1.
+    int local_port() const;
     // The descriptor while open, else -1: what an idle frame loop waits on.
     int descriptor() const { return opened ? fd : -1; }
     // Why the last open, send or receive failed, in words: the system's
