@@ -4,8 +4,8 @@
 // hands raw bytes to both, or seals fuzzed fields with the shared key so
 // that the checks behind the tag are reached too (cookies, sequences, the
 // order and cut of output), or replays and alters a real hello or command
-// from one of three addresses, or lets time pass (on two clocks that drift
-// apart).
+// from one of three addresses, or lets time pass (the client's clock
+// drifting off the server's).
 //
 // Besides the sanitizers' checks, for every input:
 // - nothing that is not sealed with the key is answered, run or taken;
@@ -81,8 +81,7 @@ void check_output(Session& s, const Server::Result& run, FuzzedDataProvider& in)
 // One datagram to the server, with the checks every answer and run must pass.
 Server::Result deliver(Session& s, const std::string& datagram, const Peer& from)
 {
-    const Server::Result result
-        = s.server.receive(datagram.data(), datagram.size(), from, &keys.right, s.now, s.wall);
+    const Server::Result result = s.server.receive(datagram.data(), datagram.size(), from, &keys.right, s.now);
     FUZZ_CHECK(result.reply.size() <= datagram.size());
     if (result.verdict == Server::Verdict::answer) {
         FUZZ_CHECK(s.answered.insert(datagram).second);
@@ -162,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         default: {
-            // The wall clock may step by a minute and a half either way more.
+            // The client's clock may step a minute and a half off either way.
             const std::chrono::milliseconds step(in.ConsumeIntegralInRange<int>(0, 200000));
             s.now += step;
             s.wall += step + std::chrono::milliseconds(in.ConsumeIntegralInRange<int>(-90000, 90000));

@@ -52,7 +52,7 @@ rcon::Client client;
 // drawn after libsodium is up, and it refuses hellos older than itself.
 rcon::Server& server()
 {
-    static rcon::Server instance(rcon::WallClock::now());
+    static rcon::Server instance(rcon::Clock::now(), rcon::WallClock::now());
     return instance;
 }
 
@@ -173,7 +173,7 @@ void print_progress(const rcon::Client::Progress& progress)
 void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
 {
     rcon::Server::Result result = server().receive(packet.data, static_cast<std::size_t>(packet.size), from, key,
-                                                   rcon::Clock::now(), rcon::WallClock::now());
+                                                   rcon::Clock::now());
     switch (result.verdict) {
     case rcon::Server::Verdict::refused:
         if (result.log)

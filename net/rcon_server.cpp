@@ -14,6 +14,11 @@ std::uint64_t milliseconds(Clock::time_point time)
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
 }
 
+std::uint64_t milliseconds_since(Clock::time_point start, Clock::time_point now)
+{
+    return now > start ? milliseconds(now) - milliseconds(start) : 0;
+}
+
 // What the cookie's MAC covers: where the cookie may come from, and which
 // cookie it is.
 std::string mac_input(const Peer& from, std::uint64_t serial, std::uint64_t issued)
@@ -52,7 +57,8 @@ const char* refusal_text(Refusal refusal)
     return "";
 }
 
-Server::Server(WallClock::time_point started) : started(wall_milliseconds(started))
+Server::Server(Clock::time_point started, WallClock::time_point started_wall)
+    : started(started), started_wall(wall_milliseconds(started_wall))
 {
     crypto_ready();
     crypto_auth_keygen(secret);
@@ -64,13 +70,13 @@ Server::~Server()
 }
 
 Server::Result Server::receive(const char* data, std::size_t size, const Peer& from, const Key* key,
-                               Clock::time_point now, WallClock::time_point wall)
+                               Clock::time_point now)
 {
     if (!key)
         return refuse(Refusal::off, from, now);
     switch (type_of(data, size)) {
     case Type::hello:
-        return answer_hello(data, size, from, *key, now, wall);
+        return answer_hello(data, size, from, *key, now);
     case Type::command:
         return run_command(data, size, from, *key, now);
     default:
@@ -79,7 +85,7 @@ Server::Result Server::receive(const char* data, std::size_t size, const Peer& f
 }
 
 Server::Result Server::answer_hello(const char* data, std::size_t size, const Peer& from, const Key& key,
-                                    Clock::time_point now, WallClock::time_point wall)
+                                    Clock::time_point now)
 {
     std::string plain;
     if (size != hello_size)
@@ -89,7 +95,7 @@ Server::Result Server::answer_hello(const char* data, std::size_t size, const Pe
     Random random;
     std::copy(plain.begin(), plain.begin() + random_size, random.begin());
     const std::uint64_t sent = get_u64(reinterpret_cast<const unsigned char*>(plain.data()) + random_size);
-    if (const Refusal refusal = accept_hello(random, sent, wall_milliseconds(wall)); refusal != Refusal::none)
+    if (const Refusal refusal = accept_hello(random, sent, now); refusal != Refusal::none)
         return refuse(refusal, from, now);
     Result result;
     result.verdict = Verdict::answer;
@@ -160,19 +166,18 @@ Refusal Server::accept_sequence(std::uint64_t serial, std::uint64_t sequence)
     return Refusal::none;
 }
 
-Refusal Server::accept_hello(const Random& random, std::uint64_t sent, std::uint64_t wall)
+Refusal Server::accept_hello(const Random& random, std::uint64_t sent, Clock::time_point now)
 {
     using std::chrono::milliseconds;
-    // The wall clock may be set back; the latest time seen never is, so a
-    // forgotten hello can never look fresh again.
-    latest_wall = std::max(latest_wall, wall);
-    wall = latest_wall;
+    const std::uint64_t wall = started_wall + milliseconds_since(started, now);
     const auto tolerance = static_cast<std::uint64_t>(milliseconds(clock_tolerance).count());
     const auto oldest = static_cast<std::uint64_t>(milliseconds(cookie_lifetime).count()) + tolerance;
     // Too old for this clock is also when a remembered hello may go: any
     // copy of it is refused by its time from then on.
-    const auto stale = [&](std::uint64_t time) { return time > wall + tolerance || wall - std::min(wall, time) > oldest; };
-    if (stale(sent) || sent < started)
+    const auto stale = [&](std::uint64_t time) {
+        return time > wall + tolerance || wall - std::min(wall, time) > oldest;
+    };
+    if (stale(sent) || sent < started_wall)
         return Refusal::stale;
     HelloRecord* free_slot = nullptr;
     for (HelloRecord& record : hellos) {

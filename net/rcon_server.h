@@ -6,12 +6,12 @@
  *
  * - A hello that authenticates gets a cookie reply no larger than itself,
  *   once: the same hello again is refused, and so is one whose sealed
- *   sending time is more than the cookie lifetime old or off this clock by
- *   more than clock_tolerance, or dated before this server was made (an
- *   earlier process may have answered it). The hellos answered are remembered until
- *   their time would refuse them anyway, in a bounded table; when it is
- *   full of live ones, new hellos are refused until room comes free, so
- *   that no replay can slip through a forgotten entry.
+ *   sending time is older than the cookie lifetime, allowing
+ *   clock_tolerance for the client's clock either way, or is before this
+ *   server was made (an earlier process may have answered it). Answered
+ *   hellos are remembered until their time would refuse them anyway, in a
+ *   bounded table; when it is full of live ones, new hellos are refused
+ *   until room comes free, so that no copy slips through a forgotten entry.
  *   The cookie binds the sender's IPv4 address and port to this process: it
  *   holds an issue serial and time and a MAC under a secret drawn when the
  *   server is made, so a restarted server voids every older cookie.
@@ -72,19 +72,21 @@ public:
         Header header;        // run: the cookie and sequence the output carries
     };
 
-    // Draws a fresh secret. Hellos dated before `started` are refused: the
-    // hellos an earlier server answered are not remembered here.
-    explicit Server(WallClock::time_point started = {});
+    // Draws a fresh secret. `started` and `started_wall` are the same
+    // moment on both clocks: the time of day is read once and counted on
+    // with this process's clock, so setting the time of day back later
+    // cannot make a forgotten hello look fresh. Hellos dated before
+    // `started_wall` are refused: those an earlier server answered are not
+    // remembered here.
+    explicit Server(Clock::time_point started = {}, WallClock::time_point started_wall = {});
     // Wipes the secret.
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    // One remote-console datagram from `from`, at `now` on this process's
-    // clock and `wall` on the clock hellos are dated by. A null key means
-    // the remote console is off: everything is refused.
-    Result receive(const char* data, std::size_t size, const Peer& from, const Key* key, Clock::time_point now,
-                   WallClock::time_point wall);
+    // One remote-console datagram from `from`. A null key means the remote
+    // console is off: everything is refused.
+    Result receive(const char* data, std::size_t size, const Peer& from, const Key* key, Clock::time_point now);
     // How many refusals the total cap kept out of the log in a second that
     // is over, once; 0 while none are left to report.
     std::uint64_t unlogged(Clock::time_point now);
@@ -109,15 +111,15 @@ private:
     };
 
     Result answer_hello(const char* data, std::size_t size, const Peer& from, const Key& key,
-                        Clock::time_point now, WallClock::time_point wall);
+                        Clock::time_point now);
     Result run_command(const char* data, std::size_t size, const Peer& from, const Key& key,
                        Clock::time_point now);
     Cookie make_cookie(const Peer& from, std::uint64_t serial, std::uint64_t issued) const;
     // Takes `sequence` for the cookie of `serial`: none, or why not.
     Refusal accept_sequence(std::uint64_t serial, std::uint64_t sequence);
-    // Takes a hello sent at `sent` and received at `wall` (both in
-    // milliseconds since 1970): none, or why not.
-    Refusal accept_hello(const Random& random, std::uint64_t sent, std::uint64_t wall);
+    // Takes a hello sent at `sent` (milliseconds since 1970) and received
+    // at `now`: none, or why not.
+    Refusal accept_hello(const Random& random, std::uint64_t sent, Clock::time_point now);
     AddressRecord& record_of(std::uint32_t address, Clock::time_point now);
     AddressRecord* find_record(std::uint32_t address);
     Result refuse(Refusal refusal, const Peer& from, Clock::time_point now);
@@ -128,8 +130,8 @@ private:
     std::uint64_t issued = 0;  // cookies issued so far; the last one's serial
     std::vector<CookieRecord> cookies;
     std::vector<HelloRecord> hellos;
-    std::uint64_t started;          // in milliseconds since 1970
-    std::uint64_t latest_wall = 0;  // the latest wall clock time seen, in milliseconds since 1970
+    Clock::time_point started;
+    std::uint64_t started_wall;  // in milliseconds since 1970
     std::vector<AddressRecord> addresses;
     Clock::time_point log_second {};  // when the current second of log lines began
     bool logging_started = false;
