@@ -86,7 +86,8 @@ bool net_frame()
     if (!net_socket || !net_socket->is_open())
         return false;
     Packet packet;
-    if (!net_socket->receive(packet)) {
+    std::uint32_t sender = 0;
+    if (!net_socket->receive(packet, &sender)) {
         // Silent when nothing was waiting, or the datagram was gone by the
         // time it was read.
         if (net_socket->error().empty())
@@ -94,7 +95,7 @@ bool net_frame()
         console << "Error receiving" << std::endl;
         return true;
     }
-    if (rcon_receive(packet))
+    if (rcon_receive(packet, sender))
         return true;
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;

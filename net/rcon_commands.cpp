@@ -95,12 +95,6 @@ std::string dotted(std::uint32_t address)
     return text;
 }
 
-bool peer_of(const Packet& packet, rcon::Peer& peer)
-{
-    peer.port = packet.port;
-    return packet.address && inet_pton(AF_INET, packet.address, &peer.address) == 1;
-}
-
 bool send_to(const rcon::Peer& peer, const std::string& datagram)
 {
     return net_socket && net_socket->send_to(peer.address, peer.port, datagram.data(), datagram.size());
@@ -205,12 +199,12 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
 }
 }
 
-bool rcon_receive(const Packet& packet)
+bool rcon_receive(const Packet& packet, std::uint32_t sender)
 {
     if (!rcon::is_remote_console(packet.data, static_cast<std::size_t>(packet.size)))
         return false;
-    rcon::Peer from;
-    if (!peer_of(packet, from))
+    const rcon::Peer from {sender, packet.port};
+    if (!from.address)
         return true;
     rcon::Key key;
     const bool keyed = rcon::decode_key(rcon_key.value, key);

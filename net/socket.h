@@ -47,7 +47,9 @@ public:
     // the bytes received, the address and port those of the sender. False
     // also when no datagram is waiting (any more: Linux may announce one and
     // drop it for a bad checksum when it is read); error() is then empty.
-    bool receive(Packet& packet);
+    // `sender`, when given, gets the sender's address as four bytes in
+    // network order, 0 when the packet's address is empty.
+    bool receive(Packet& packet, std::uint32_t* sender = nullptr);
 
     bool is_open() const { return opened; }
     // The local port the socket is bound to while open, else -1.
