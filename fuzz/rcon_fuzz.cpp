@@ -3,12 +3,14 @@
 // Each input drives one server and one client through a few steps. A step
 // hands raw bytes to both, or seals fuzzed fields with the shared key so
 // that the checks behind the tag are reached too (cookies, sequences, the
-// order and cut of output), or replays and alters a real command from one
-// of three addresses, or lets time pass.
+// order and cut of output), or replays and alters a real hello or command
+// from one of three addresses, or lets time pass (the client's clock
+// drifting off the server's).
 //
 // Besides the sanitizers' checks, for every input:
 // - nothing that is not sealed with the key is answered, run or taken;
-// - an answer is never larger than the datagram it answers;
+// - an answer is never larger than the datagram it answers, and no hello
+//   is answered twice;
 // - a command runs only with a cookie the server issued to that very
 //   sender, and only with a sequence above every one run with that cookie;
 // - a command's output leaves in at most 16 datagrams of at most 1200
@@ -20,6 +22,7 @@
 #include <cstdint>
 #include <map>
 #include <numeric>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +42,10 @@ struct Session {
     Server server;
     Client client;
     Clock::time_point now = rcon_test::t0;
+    WallClock::time_point wall = rcon_test::wall0;
+    std::string last_hello;
     std::string last_command;
+    std::set<std::string> answered;             // hellos
     std::map<Cookie, const Peer*> issued;       // cookie -> the sender it went to
     std::map<Cookie, std::uint64_t> highest;  // the highest sequence run
 };
@@ -78,6 +84,7 @@ Server::Result deliver(Session& s, const std::string& datagram, const Peer& from
     const Server::Result result = s.server.receive(datagram.data(), datagram.size(), from, &keys.right, s.now);
     FUZZ_CHECK(result.reply.size() <= datagram.size());
     if (result.verdict == Server::Verdict::answer) {
+        FUZZ_CHECK(s.answered.insert(datagram).second);
         std::string plain;
         FUZZ_CHECK(open(result.reply.data(), result.reply.size(), prefix_size + 1, keys.right, plain));
         Cookie cookie;
@@ -113,7 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 1: {  // a client's hello, answered and turned into its command
-            const std::string request = s.client.start(peers[0], in.ConsumeRandomLengthString(1100), key, s.now);
+            const std::string request
+                = s.client.start(peers[0], in.ConsumeRandomLengthString(1100), key, s.now, s.wall);
+            s.last_hello = request;
             const Server::Result result = deliver(s, request, from);
             FUZZ_CHECK(result.verdict != Server::Verdict::answer || right_key);
             Client::Progress progress;
@@ -121,8 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 s.last_command = progress.send;
             break;
         }
-        case 2: {  // the last command again, maybe altered, from anyone
-            std::string datagram = s.last_command;
+        case 2: {  // the last hello or command again, maybe altered, from anyone
+            std::string datagram = in.ConsumeBool() ? s.last_command : s.last_hello;
             if (!datagram.empty() && in.ConsumeBool())
                 datagram[in.ConsumeIntegralInRange<std::size_t>(0, datagram.size() - 1)] ^= in.ConsumeIntegral<char>();
             const Server::Result result = deliver(s, datagram, from);
@@ -151,10 +160,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             s.client.receive(datagram.data(), datagram.size(), from, keys.right, s.now, progress);
             break;
         }
-        default:
-            s.now += std::chrono::milliseconds(in.ConsumeIntegralInRange<int>(0, 200000));
+        default: {
+            // The client's clock may step a minute and a half off either way.
+            const std::chrono::milliseconds step(in.ConsumeIntegralInRange<int>(0, 200000));
+            s.now += step;
+            s.wall += step + std::chrono::milliseconds(in.ConsumeIntegralInRange<int>(-90000, 90000));
             s.client.overdue(s.now);
             break;
+        }
         }
     }
     return 0;

@@ -32,13 +32,24 @@ void n_open_command(ArgList& args)
         console << "Error opening socket on port " << args.arg(1) << ": port out of range" << std::endl;
         return;
     }
-    // The old socket goes first: the new one may want the same port.
-    net_socket.reset();
-    net_socket = std::make_unique<Socket>(port);
+    // The port the socket already holds is the socket itself: keeping it
+    // leaves no moment in which another process could take the port.
+    const bool in_use = net_socket && net_socket->is_open();
+    if (in_use && port != 0 && net_socket->local_port() == port) {
+        console << "socket open" << std::endl;
+        return;
+    }
+    // The new socket opens while the old one still serves, so that a port
+    // that cannot be had (a remote command may ask for one) keeps the old.
+    auto opened = std::make_unique<Socket>(port);
+    if (!opened->is_open()) {
+        console << "Error opening socket on port " << port << ": " << opened->error() << std::endl;
+        if (in_use)
+            return;
+    }
+    net_socket = std::move(opened);
     if (net_socket->is_open())
         console << "socket open" << std::endl;
-    else
-        console << "Error opening socket on port " << port << ": " << net_socket->error() << std::endl;
 }
 
 void n_send_command(ArgList& args)
@@ -75,7 +86,8 @@ bool net_frame()
     if (!net_socket || !net_socket->is_open())
         return false;
     Packet packet;
-    if (!net_socket->receive(packet)) {
+    std::uint32_t sender = 0;
+    if (!net_socket->receive(packet, &sender)) {
         // Silent when nothing was waiting, or the datagram was gone by the
         // time it was read.
         if (net_socket->error().empty())
@@ -83,7 +95,7 @@ bool net_frame()
         console << "Error receiving" << std::endl;
         return true;
     }
-    if (rcon_receive(packet))
+    if (rcon_receive(packet, sender))
         return true;
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;

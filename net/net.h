@@ -13,9 +13,10 @@
 
 #include "net/socket.h"
 
-// The socket made by the last n_open, owned by this layer; null before the
-// first. It stays installed when its opening failed, and only the process
-// exit releases it.
+// The socket of the last n_open that opened one, owned by this layer; null
+// before the first n_open. An n_open that fails replaces only a socket that
+// is not open (one whose own opening failed), so an open socket stays in use
+// until another opens; only the process exit releases the last.
 extern std::unique_ptr<Socket> net_socket;
 
 // Reads a port as strtol does (leading blanks and a sign, digits up to the

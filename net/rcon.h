@@ -9,11 +9,14 @@
  */
 #pragma once
 
+#include <cstdint>
+
 class Packet;
 
 // Serves or answers a received datagram that is the remote console's, which
 // the network layer then does not report; false, doing nothing, for any
-// other datagram.
-bool rcon_receive(const Packet& packet);
+// other datagram. `sender` is the packet's address as four bytes in network
+// order, 0 when it has none.
+bool rcon_receive(const Packet& packet, std::uint32_t sender);
 // Once per frame: ends a request whose server has been silent too long.
 void rcon_frame();

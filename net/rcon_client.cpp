@@ -9,7 +9,8 @@ namespace {
 constexpr std::uint64_t sequence = 1;
 }
 
-std::string Client::start(const Peer& server, const std::string& command, const Key& key, Clock::time_point now)
+std::string Client::start(const Peer& server, const std::string& command, const Key& key, Clock::time_point now,
+                          WallClock::time_point wall)
 {
     reset();
     randombytes_buf(random.data(), random.size());
@@ -17,7 +18,7 @@ std::string Client::start(const Peer& server, const std::string& command, const 
     command_text = command;
     state = State::hello_sent;
     deadline = now + answer_time;
-    return hello(random, key);
+    return hello(random, wall, key);
 }
 
 bool Client::receive(const char* data, std::size_t size, const Peer& from, const Key& key, Clock::time_point now,
@@ -26,11 +27,14 @@ bool Client::receive(const char* data, std::size_t size, const Peer& from, const
     if (!busy() || !(from == peer))
         return false;
     const Type type = type_of(data, size);
-    const bool taken = state == State::hello_sent ? type == Type::cookie && take_cookie(data, size, key, progress)
-                                                  : type == Type::output && take_output(data, size, key, progress);
-    if (taken && !progress.finished)
+    Taken taken = Taken::no;
+    if (state == State::hello_sent && type == Type::cookie && take_cookie(data, size, key, progress))
+        taken = Taken::fresh;
+    else if (state == State::command_sent && type == Type::output)
+        taken = take_output(data, size, key, progress);
+    if (taken == Taken::fresh && !progress.finished)
         deadline = now + answer_time;
-    return taken;
+    return taken != Taken::no;
 }
 
 bool Client::overdue(Clock::time_point now)
@@ -62,17 +66,17 @@ bool Client::take_cookie(const char* data, std::size_t size, const Key& key, Pro
     return true;
 }
 
-bool Client::take_output(const char* data, std::size_t size, const Key& key, Progress& progress)
+Client::Taken Client::take_output(const char* data, std::size_t size, const Key& key, Progress& progress)
 {
     Header header;
     std::string text;
     if (!read_header(data, size, header) || header.sequence != sequence || header.index >= max_outputs
         || sodium_memcmp(header.cookie.data(), cookie.data(), cookie_size) != 0
         || !open(data, size, output_header, key, text))
-        return false;
+        return Taken::no;
     Part& part = parts[header.index];
     if (part.arrived)
-        return true;
+        return Taken::copy;
     part = {true, header.flags, std::move(text)};
     // Whole lines leave as soon as everything before them has come.
     while (next_part < max_outputs && parts[next_part].arrived) {
@@ -91,6 +95,6 @@ bool Client::take_output(const char* data, std::size_t size, const Key& key, Pro
             break;
         }
     }
-    return true;
+    return Taken::fresh;
 }
 }

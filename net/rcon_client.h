@@ -34,10 +34,13 @@ public:
     bool busy() const { return state != State::idle; }
     const Peer& server() const { return peer; }
 
-    // Starts a request for `command` to `server` and returns its hello.
-    std::string start(const Peer& server, const std::string& command, const Key& key, Clock::time_point now);
+    // Starts a request for `command` to `server` and returns its hello,
+    // dated `wall`.
+    std::string start(const Peer& server, const std::string& command, const Key& key, Clock::time_point now,
+                      WallClock::time_point wall);
     // A remote-console datagram from `from`: false when it is no part of the
-    // current request.
+    // current request. Only a step not seen before puts the deadline off, so
+    // copies of old ones cannot keep the client waiting.
     bool receive(const char* data, std::size_t size, const Peer& from, const Key& key, Clock::time_point now,
                  Progress& progress);
     // True once the server has been silent for answer_time; the request is
@@ -48,9 +51,11 @@ public:
 
 private:
     enum class State { idle, hello_sent, command_sent };
+    // What a datagram was to the request.
+    enum class Taken { no, copy, fresh };
 
     bool take_cookie(const char* data, std::size_t size, const Key& key, Progress& progress);
-    bool take_output(const char* data, std::size_t size, const Key& key, Progress& progress);
+    Taken take_output(const char* data, std::size_t size, const Key& key, Progress& progress);
 
     State state = State::idle;
     Peer peer;

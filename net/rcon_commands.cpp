@@ -23,25 +23,44 @@
 namespace {
 // A string that shows, and substitutes for "$name", as "(hidden)" once set:
 // the key stays out of the console, its history and any log of standard
-// output, even when a remote command asks for it.
+// output, even when a remote command asks for it. A key of all zeros is
+// refused: anyone would guess it.
 class SecretVariable : public Variable<std::string> {
 public:
     using Variable<std::string>::Variable;
     std::ostream& print(std::ostream& os) override { return os << (value.empty() ? "" : "(hidden)"); }
     bool secret() const override { return true; }
+
+    bool set_value(const std::string& v) override
+    {
+        if (v.size() == 2 * rcon::key_size && v.find_first_not_of('0') == std::string::npos) {
+            console << "rcon_key of all zeros refused: make a key with rcon_keygen" << std::endl;
+            return false;
+        }
+        return Variable<std::string>::set_value(v);
+    }
 };
 
-// 64 hexadecimal digits; the remote console is on while it holds a valid key.
+// 64 hexadecimal digits: what rcon sends with, and serves with when
+// rcon_serve is on.
 SecretVariable rcon_key("rcon_key", "", not_saved);
+// Serving is the operator's choice, never a side effect of holding the key
+// that rcon needs.
+Variable<bool> rcon_serve("rcon_serve", false, not_saved);
 
 rcon::Client client;
 
-// Made on first use, so that its secret is drawn after libsodium is up.
+// Made by the first frame, before any datagram can arrive: its secret is
+// drawn after libsodium is up, and it refuses hellos older than itself.
 rcon::Server& server()
 {
-    static rcon::Server instance;
+    static rcon::Server instance(rcon::Clock::now(), rcon::WallClock::now());
     return instance;
 }
+
+// Whether a remote command is running: what it prints goes to its sender as
+// well as to this engine's log.
+bool serving_remote = false;
 
 // Keeps the first `limit` characters written to it and drops the rest, so
 // that a command printing without end costs bounded memory.
@@ -78,19 +97,18 @@ std::string dotted(std::uint32_t address)
     return text;
 }
 
-bool peer_of(const Packet& packet, rcon::Peer& peer)
-{
-    peer.port = packet.port;
-    return packet.address && inet_pton(AF_INET, packet.address, &peer.address) == 1;
-}
-
 bool send_to(const rcon::Peer& peer, const std::string& datagram)
 {
     return net_socket && net_socket->send_to(peer.address, peer.port, datagram.data(), datagram.size());
 }
 
-void rcon_keygen_command(ArgList&)
+void rcon_keygen_command(ArgList& args)
 {
+    if (serving_remote) {
+        console << args.arg(0) << " refused over the remote console: its key would show in this server's log"
+                << std::endl;
+        return;
+    }
     std::string key = rcon::generate_key_text();
     console << key << std::endl;
     sodium_memzero(key.data(), key.size());
@@ -129,7 +147,7 @@ void rcon_command(ArgList& args)
         console << "Error sending packet: " << why << std::endl;
         return;
     }
-    if (!send_to(peer, client.start(peer, command, key, rcon::Clock::now()))) {
+    if (!send_to(peer, client.start(peer, command, key, rcon::Clock::now(), rcon::WallClock::now()))) {
         client.reset();
         console << "Error sending packet: " << net_socket->error() << std::endl;
     }
@@ -156,7 +174,9 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     case rcon::Server::Verdict::refused:
         if (result.log)
             console << "Refused remote console datagram from " << packet.address << ' ' << packet.port << ": "
-                    << rcon::refusal_text(result.refusal) << std::endl;
+                    << rcon::refusal_text(result.refusal)
+                    << (result.mutes ? "; too many failures, more from this address not logged for a minute" : "")
+                    << std::endl;
         return;
     case rcon::Server::Verdict::answer:
         send_to(from, result.reply);
@@ -169,7 +189,9 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     CaptureBuffer captured(rcon::max_outputs * rcon::max_output_text + 1);
     std::ostream capture(&captured);
     const int id = console.add_stream(&capture);
+    serving_remote = true;
     console.execute(result.command.c_str(), not_echoed);
+    serving_remote = false;
     console.remove_stream(id);
     // Sealed with the key the command came with, even if it changed the
     // key; sent on whatever socket is open now, since it may have run n_open.
@@ -179,12 +201,12 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
 }
 }
 
-bool rcon_receive(const Packet& packet)
+bool rcon_receive(const Packet& packet, std::uint32_t sender)
 {
     if (!rcon::is_remote_console(packet.data, static_cast<std::size_t>(packet.size)))
         return false;
-    rcon::Peer from;
-    if (!peer_of(packet, from))
+    const rcon::Peer from {sender, packet.port};
+    if (!from.address)
         return true;
     rcon::Key key;
     const bool keyed = rcon::decode_key(rcon_key.value, key);
@@ -203,12 +225,14 @@ bool rcon_receive(const Packet& packet)
         print_progress(progress);
         return true;
     }
-    serve(packet, from, keyed ? &key : nullptr);
+    serve(packet, from, keyed && rcon_serve.value ? &key : nullptr);
     return true;
 }
 
 void rcon_frame()
 {
+    if (const std::uint64_t more = server().unlogged(rcon::Clock::now()))
+        console << "Refused " << more << " more remote console datagrams, not logged" << std::endl;
     if (!client.busy())
         return;
     const rcon::Peer waited_for = client.server();

@@ -46,7 +46,7 @@ bool decode_key(const std::string& hex, Key& key)
     const char* end = nullptr;
     if (hex.size() == 2 * key_size && crypto_ready()
         && sodium_hex2bin(key.bytes, key_size, hex.data(), hex.size(), nullptr, &decoded, &end) == 0
-        && decoded == key_size && end == hex.data() + hex.size())
+        && decoded == key_size && end == hex.data() + hex.size() && !sodium_is_zero(key.bytes, key_size))
         return true;
     sodium_memzero(key.bytes, key_size);
     return false;
@@ -110,10 +110,12 @@ bool open(const char* data, std::size_t size, std::size_t header_size, const Key
     return true;
 }
 
-std::string hello(const Random& random, const Key& key)
+std::string hello(const Random& random, WallClock::time_point sent, const Key& key)
 {
+    std::string plain;
+    append(plain, random);
+    put_u64(plain, wall_milliseconds(sent));
     // Padded to the size of the reply, so answering it amplifies nothing.
-    std::string plain(reinterpret_cast<const char*>(random.data()), random_size);
     plain.resize(random_size + cookie_size, '\0');
     return seal(header_of(Type::hello), plain, key);
 }
@@ -183,5 +185,11 @@ std::uint64_t get_u64(const unsigned char* bytes)
     for (int i = 0; i < 8; ++i)
         value = value << 8 | bytes[i];
     return value;
+}
+
+std::uint64_t wall_milliseconds(WallClock::time_point time)
+{
+    const auto since_1970 = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    return since_1970 > 0 ? static_cast<std::uint64_t>(since_1970) : 0;
 }
 }

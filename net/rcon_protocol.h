@@ -33,6 +33,9 @@ constexpr std::size_t random_size = 16;
 // Opaque to a client: the server's issue serial, issue time and MAC.
 constexpr std::size_t cookie_size = 48;
 constexpr std::size_t sequence_size = 8;
+// A hello's sending time: milliseconds since 1970 (UTC) on the client's
+// clock.
+constexpr std::size_t time_size = 8;
 
 constexpr std::size_t max_datagram = 1200;
 constexpr int max_outputs = 16;
@@ -51,6 +54,7 @@ constexpr unsigned char output_last = 1;
 constexpr unsigned char output_cut = 2;
 
 static_assert(cookie_reply_size <= hello_size, "a cookie reply never outgrows the hello it answers");
+static_assert(random_size + time_size <= random_size + cookie_size, "the time fits the hello's padding");
 static_assert(max_command_size <= max_datagram, "a command fits one datagram");
 
 // An IPv4 address as its four bytes in network order, and a port.
@@ -60,7 +64,10 @@ struct Peer {
     bool operator==(const Peer& other) const { return address == other.address && port == other.port; }
 };
 
+// Cookies and waiting use this process's own clock, which never jumps; a
+// hello's time is the only one that two machines compare.
 using Clock = std::chrono::steady_clock;
+using WallClock = std::chrono::system_clock;
 using Random = std::array<unsigned char, random_size>;
 using Cookie = std::array<unsigned char, cookie_size>;
 
@@ -77,7 +84,7 @@ struct Key {
 // Whether libsodium could be initialised; initialises it on the first call.
 bool crypto_ready();
 // Decodes exactly 64 hexadecimal digits into `key`; false (and `key`
-// wiped) for anything else.
+// wiped) for anything else, the all-zero key included: it is no secret.
 bool decode_key(const std::string& hex, Key& key);
 // A fresh random key as 64 lower-case hexadecimal digits.
 std::string generate_key_text();
@@ -93,7 +100,9 @@ std::string seal(const std::string& header, const std::string& plain, const Key&
 // false when it is shorter than a header, nonce and tag, or its tag is bad.
 bool open(const char* data, std::size_t size, std::size_t header_size, const Key& key, std::string& plain);
 
-std::string hello(const Random& random, const Key& key);
+// The random, the sending time and zero bytes up to the size of a cookie
+// reply's plaintext, sealed.
+std::string hello(const Random& random, WallClock::time_point sent, const Key& key);
 std::string cookie_reply(const Random& random, const Cookie& cookie, const Key& key);
 std::string command(const Cookie& cookie, std::uint64_t sequence, const std::string& text, const Key& key);
 // The output of one command, in datagrams of at most max_datagram bytes: at
@@ -114,4 +123,6 @@ bool read_header(const char* data, std::size_t size, Header& header);
 
 void put_u64(std::string& bytes, std::uint64_t value);
 std::uint64_t get_u64(const unsigned char* bytes);
+// Milliseconds since 1970 as a hello carries them; 0 for a clock before that.
+std::uint64_t wall_milliseconds(WallClock::time_point time);
 }

@@ -14,6 +14,11 @@ std::uint64_t milliseconds(Clock::time_point time)
         std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count());
 }
 
+std::uint64_t milliseconds_since(Clock::time_point start, Clock::time_point now)
+{
+    return now > start ? milliseconds(now) - milliseconds(start) : 0;
+}
+
 // What the cookie's MAC covers: where the cookie may come from, and which
 // cookie it is.
 std::string mac_input(const Peer& from, std::uint64_t serial, std::uint64_t issued)
@@ -33,9 +38,7 @@ const char* refusal_text(Refusal refusal)
     case Refusal::none:
         break;
     case Refusal::off:
-        return "rcon_key holds no key";
-    case Refusal::ignored:
-        return "too many failures, ignored for a minute";
+        return "not serving: rcon_serve is 0 or rcon_key holds no key";
     case Refusal::malformed:
         return "malformed";
     case Refusal::bad_tag:
@@ -46,11 +49,16 @@ const char* refusal_text(Refusal refusal)
         return "expired cookie";
     case Refusal::replayed:
         return "replayed";
+    case Refusal::stale:
+        return "hello too old or dated too far from this clock";
+    case Refusal::busy:
+        return "too many hellos to remember";
     }
     return "";
 }
 
-Server::Server()
+Server::Server(Clock::time_point started, WallClock::time_point started_wall)
+    : started(started), started_wall(wall_milliseconds(started_wall))
 {
     crypto_ready();
     crypto_auth_keygen(secret);
@@ -64,8 +72,6 @@ Server::~Server()
 Server::Result Server::receive(const char* data, std::size_t size, const Peer& from, const Key* key,
                                Clock::time_point now)
 {
-    if (const AddressRecord* record = find_record(from.address); record && now < record->ignored_until)
-        return refuse(Refusal::ignored, from, now);
     if (!key)
         return refuse(Refusal::off, from, now);
     switch (type_of(data, size)) {
@@ -88,6 +94,9 @@ Server::Result Server::answer_hello(const char* data, std::size_t size, const Pe
         return refuse(Refusal::bad_tag, from, now);
     Random random;
     std::copy(plain.begin(), plain.begin() + random_size, random.begin());
+    const std::uint64_t sent = get_u64(reinterpret_cast<const unsigned char*>(plain.data()) + random_size);
+    if (const Refusal refusal = accept_hello(random, sent, now); refusal != Refusal::none)
+        return refuse(refusal, from, now);
     Result result;
     result.verdict = Verdict::answer;
     result.reply = cookie_reply(random, make_cookie(from, ++issued, milliseconds(now)), key);
@@ -157,6 +166,35 @@ Refusal Server::accept_sequence(std::uint64_t serial, std::uint64_t sequence)
     return Refusal::none;
 }
 
+Refusal Server::accept_hello(const Random& random, std::uint64_t sent, Clock::time_point now)
+{
+    using std::chrono::milliseconds;
+    const std::uint64_t wall = started_wall + milliseconds_since(started, now);
+    const auto tolerance = static_cast<std::uint64_t>(milliseconds(clock_tolerance).count());
+    const auto oldest = static_cast<std::uint64_t>(milliseconds(cookie_lifetime).count()) + tolerance;
+    // Too old for this clock is also when a remembered hello may go: any
+    // copy of it is refused by its time from then on.
+    const auto stale = [&](std::uint64_t time) {
+        return time > wall + tolerance || wall - std::min(wall, time) > oldest;
+    };
+    if (stale(sent) || sent < started_wall)
+        return Refusal::stale;
+    HelloRecord* free_slot = nullptr;
+    for (HelloRecord& record : hellos) {
+        if (sodium_memcmp(record.random.data(), random.data(), random_size) == 0)
+            return Refusal::replayed;
+        if (!free_slot && stale(record.sent))
+            free_slot = &record;
+    }
+    if (!free_slot) {
+        if (hellos.size() == max_hellos)
+            return Refusal::busy;
+        free_slot = &hellos.emplace_back();
+    }
+    *free_slot = {random, sent};
+    return Refusal::none;
+}
+
 Server::AddressRecord* Server::find_record(std::uint32_t address)
 {
     for (AddressRecord& record : addresses) {
@@ -171,12 +209,12 @@ Server::AddressRecord& Server::record_of(std::uint32_t address, Clock::time_poin
     AddressRecord* record = find_record(address);
     if (!record) {
         // The address heard from least recently makes room, one that is not
-        // ignored if there is one: all it loses is the count of its failures.
+        // muted if there is one: all it loses is the count of its failures.
         if (addresses.size() == max_addresses) {
             record = &*std::min_element(addresses.begin(), addresses.end(),
                                         [now](const AddressRecord& a, const AddressRecord& b) {
-                                            return std::make_pair(now < a.ignored_until, a.last_seen)
-                                                < std::make_pair(now < b.ignored_until, b.last_seen);
+                                            return std::make_pair(now < a.muted_until, a.last_seen)
+                                                < std::make_pair(now < b.muted_until, b.last_seen);
                                         });
             *record = AddressRecord {};
         } else {
@@ -191,22 +229,54 @@ Server::AddressRecord& Server::record_of(std::uint32_t address, Clock::time_poin
 Server::Result Server::refuse(Refusal refusal, const Peer& from, Clock::time_point now)
 {
     AddressRecord& record = record_of(from.address, now);
-    if (refusal != Refusal::off && refusal != Refusal::ignored) {
+    Result result;
+    result.refusal = refusal;
+    // A muted address's failures are neither counted nor logged: the
+    // minute of silence is all they could earn.
+    if (now < record.muted_until)
+        return result;
+    if (refusal != Refusal::off) {
         if (now - record.last_failure > failure_memory)
             record.failures = 0;
         record.last_failure = now;
         if (++record.failures >= failure_limit) {
             record.failures = 0;
-            record.ignored_until = now + ignore_time;
+            record.muted_until = now + mute_time;
+            result.mutes = true;
         }
     }
-    Result result;
-    result.refusal = refusal;
-    result.log = !record.ever_logged || now - record.logged >= log_interval;
+    // The line that says an address goes quiet is never held back for it.
+    result.log = (result.mutes || !record.ever_logged || now - record.logged >= log_interval) && take_log_line(now);
     if (result.log) {
         record.logged = now;
         record.ever_logged = true;
     }
     return result;
+}
+
+bool Server::take_log_line(Clock::time_point now)
+{
+    if (!logging_started || now - log_second >= std::chrono::seconds(1)) {
+        unlogged_to_report += unlogged_this_second;
+        unlogged_this_second = 0;
+        lines_this_second = 0;
+        log_second = now;
+        logging_started = true;
+    }
+    if (lines_this_second < log_lines_per_second) {
+        ++lines_this_second;
+        return true;
+    }
+    ++unlogged_this_second;
+    return false;
+}
+
+std::uint64_t Server::unlogged(Clock::time_point now)
+{
+    if (logging_started && now - log_second >= std::chrono::seconds(1)) {
+        unlogged_to_report += unlogged_this_second;
+        unlogged_this_second = 0;
+    }
+    return std::exchange(unlogged_to_report, 0);
 }
 }

@@ -4,7 +4,14 @@
  * refused. It sends and prints nothing itself; the network layer does what
  * the result says.
  *
- * - A hello that authenticates gets a cookie reply no larger than itself.
+ * - A hello that authenticates gets a cookie reply no larger than itself,
+ *   once: the same hello again is refused, and so is one whose sealed
+ *   sending time is older than the cookie lifetime, allowing
+ *   clock_tolerance for the client's clock either way, or is before this
+ *   server was made (an earlier process may have answered it). Answered
+ *   hellos are remembered until their time would refuse them anyway, in a
+ *   bounded table; when it is full of live ones, new hellos are refused
+ *   until room comes free, so that no copy slips through a forgotten entry.
  *   The cookie binds the sender's IPv4 address and port to this process: it
  *   holds an issue serial and time and a MAC under a secret drawn when the
  *   server is made, so a restarted server voids every older cookie.
@@ -13,12 +20,16 @@
  *   its sequence number is above every one accepted with that cookie. The
  *   table of cookies is bounded too; once full, a cookie older than every
  *   one it holds is refused.
- * - Everything else is refused, unanswered. Failures count per source
- *   address: five within a minute of each other make the address ignored
- *   for a minute. Refusals are worth logging at most once every ten seconds
- *   per address. Both tables are bounded, so a flood from many addresses
- *   costs fixed memory, and forgetting an address (an ignored one last) only
- *   forgets its failures.
+ * - Everything else is refused, unanswered. A datagram that authenticates
+ *   is judged on its own, whatever its address did before: anyone sharing
+ *   the address could have sent the failures. Failures count per source
+ *   address only to save the log: five within a minute of each other mute
+ *   the address's refusals for a minute. Refusals are worth logging at most
+ *   once every ten seconds per address, and at most ten a second in all;
+ *   the ones the total cap keeps out are counted for one summary line.
+ *   Every table is bounded, so a flood from many addresses costs fixed
+ *   memory and a bounded log, and forgetting an address (a muted one last)
+ *   only forgets its failures.
  */
 #pragma once
 
@@ -31,7 +42,7 @@
 #include "net/rcon_protocol.h"
 
 namespace rcon {
-enum class Refusal { none, off, ignored, malformed, bad_tag, bad_cookie, expired, replayed };
+enum class Refusal { none, off, malformed, bad_tag, bad_cookie, expired, replayed, stale, busy };
 // The words a log line gives the reason, such as "replayed".
 const char* refusal_text(Refusal refusal);
 
@@ -39,24 +50,35 @@ class Server {
 public:
     static constexpr int failure_limit = 5;
     static constexpr std::chrono::seconds failure_memory {60};
-    static constexpr std::chrono::seconds ignore_time {60};
+    static constexpr std::chrono::seconds mute_time {60};
     static constexpr std::chrono::seconds cookie_lifetime {120};
+    // How far a client's clock may be from this one, either way.
+    static constexpr std::chrono::seconds clock_tolerance {60};
     static constexpr std::chrono::seconds log_interval {10};
+    static constexpr int log_lines_per_second = 10;
     static constexpr std::size_t max_addresses = 256;
     static constexpr std::size_t max_cookies = 64;
+    // Four hellos a second over the longest time one is remembered.
+    static constexpr std::size_t max_hellos = 1024;
 
     enum class Verdict { answer, run, refused };
     struct Result {
         Verdict verdict = Verdict::refused;
         Refusal refusal = Refusal::none;
-        bool log = false;     // a refusal not yet logged in the last ten seconds
+        bool log = false;     // a refusal worth a log line
+        bool mutes = false;   // this failure mutes its address's refusals for a minute
         std::string reply;    // answer: the cookie reply
         std::string command;  // run: the command text
         Header header;        // run: the cookie and sequence the output carries
     };
 
-    // Draws a fresh secret.
-    Server();
+    // Draws a fresh secret. `started` and `started_wall` are the same
+    // moment on both clocks: the time of day is read once and counted on
+    // with this process's clock, so setting the time of day back later
+    // cannot make a forgotten hello look fresh. Hellos dated before
+    // `started_wall` are refused: those an earlier server answered are not
+    // remembered here.
+    explicit Server(Clock::time_point started = {}, WallClock::time_point started_wall = {});
     // Wipes the secret.
     ~Server();
     Server(const Server&) = delete;
@@ -65,6 +87,9 @@ public:
     // One remote-console datagram from `from`. A null key means the remote
     // console is off: everything is refused.
     Result receive(const char* data, std::size_t size, const Peer& from, const Key* key, Clock::time_point now);
+    // How many refusals the total cap kept out of the log in a second that
+    // is over, once; 0 while none are left to report.
+    std::uint64_t unlogged(Clock::time_point now);
 
 private:
     struct AddressRecord {
@@ -72,13 +97,17 @@ private:
         int failures = 0;
         Clock::time_point last_seen {};
         Clock::time_point last_failure {};
-        Clock::time_point ignored_until {};
+        Clock::time_point muted_until {};
         Clock::time_point logged {};
         bool ever_logged = false;
     };
     struct CookieRecord {
         std::uint64_t serial = 0;
         std::uint64_t highest = 0;  // the highest sequence accepted
+    };
+    struct HelloRecord {
+        Random random;
+        std::uint64_t sent = 0;  // milliseconds since 1970
     };
 
     Result answer_hello(const char* data, std::size_t size, const Peer& from, const Key& key,
@@ -88,13 +117,26 @@ private:
     Cookie make_cookie(const Peer& from, std::uint64_t serial, std::uint64_t issued) const;
     // Takes `sequence` for the cookie of `serial`: none, or why not.
     Refusal accept_sequence(std::uint64_t serial, std::uint64_t sequence);
+    // Takes a hello sent at `sent` (milliseconds since 1970) and received
+    // at `now`: none, or why not.
+    Refusal accept_hello(const Random& random, std::uint64_t sent, Clock::time_point now);
     AddressRecord& record_of(std::uint32_t address, Clock::time_point now);
     AddressRecord* find_record(std::uint32_t address);
     Result refuse(Refusal refusal, const Peer& from, Clock::time_point now);
+    // Whether the total cap leaves room for one more log line now.
+    bool take_log_line(Clock::time_point now);
 
     unsigned char secret[32];
     std::uint64_t issued = 0;  // cookies issued so far; the last one's serial
     std::vector<CookieRecord> cookies;
+    std::vector<HelloRecord> hellos;
+    Clock::time_point started;
+    std::uint64_t started_wall;  // in milliseconds since 1970
     std::vector<AddressRecord> addresses;
+    Clock::time_point log_second {};  // when the current second of log lines began
+    bool logging_started = false;
+    int lines_this_second = 0;
+    std::uint64_t unlogged_this_second = 0;
+    std::uint64_t unlogged_to_report = 0;
 };
 }

@@ -85,6 +85,15 @@ bool Socket::close()
     return true;
 }
 
+int Socket::local_port() const
+{
+    sockaddr_in local;
+    socklen_t size = sizeof local;
+    if (!opened || getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0)
+        return -1;
+    return ntohs(local.sin_port);
+}
+
 bool Socket::send(const Packet& packet)
 {
     if (!opened)
@@ -113,7 +122,7 @@ bool Socket::send_to(std::uint32_t address, int port, const char* data, std::siz
     return true;
 }
 
-bool Socket::receive(Packet& packet)
+bool Socket::receive(Packet& packet, std::uint32_t* sender_address)
 {
     if (!opened)
         return fail("socket not open");
@@ -129,7 +138,10 @@ bool Socket::receive(Packet& packet)
     reason.clear();
     packet.set_data(datagram, static_cast<int>(count));
     char dotted[INET_ADDRSTRLEN];
-    if (sender.sin_family == AF_INET && inet_ntop(AF_INET, &sender.sin_addr, dotted, sizeof dotted)) {
+    const bool known = sender.sin_family == AF_INET && inet_ntop(AF_INET, &sender.sin_addr, dotted, sizeof dotted);
+    if (sender_address)
+        *sender_address = known ? sender.sin_addr.s_addr : 0;
+    if (known) {
         packet.set_port(ntohs(sender.sin_port));
         packet.set_address(dotted);
     } else {

@@ -47,9 +47,13 @@ public:
     // the bytes received, the address and port those of the sender. False
     // also when no datagram is waiting (any more: Linux may announce one and
     // drop it for a bad checksum when it is read); error() is then empty.
-    bool receive(Packet& packet);
+    // `sender`, when given, gets the sender's address as four bytes in
+    // network order, 0 when the packet's address is empty.
+    bool receive(Packet& packet, std::uint32_t* sender = nullptr);
 
     bool is_open() const { return opened; }
+    // The local port the socket is bound to while open, else -1.
+    int local_port() const;
     // The descriptor while open, else -1: what an idle frame loop waits on.
     int descriptor() const { return opened ? fd : -1; }
     // Why the last open, send or receive failed, in words: the system's

@@ -30,13 +30,19 @@ TEST_F(NetTest, TwoEnginesTalkByAddressAndByName)
     EXPECT_TRUE(sender->wait_for(datagram_report(p, "3 bytes received\nhi\n"))) << sender->output();
 }
 
-TEST_F(NetTest, OpeningAgainReleasesTheOldSocketFirst)
+TEST_F(NetTest, OpeningAgainKeepsTheOldSocketUntilANewOneOpens)
 {
     auto engine = start();
     const int p = open_socket(*engine);
     ASSERT_NE(p, 0);
-    // The same port again only works when the old socket is gone first.
     EXPECT_EQ(open_socket(*engine, p), p);
+    // A port someone else holds leaves the old socket open and in use.
+    UdpPeer holder;
+    const std::string held = std::to_string(holder.port());
+    EXPECT_EQ(command(*engine, "n_open " + held),
+              "Error opening socket on port " + held + ": Address already in use\n] ");
+    holder.send_to(p, "still");
+    EXPECT_TRUE(engine->wait_for(datagram_report(holder.port(), "5 bytes received\nstill\n"))) << engine->output();
     // No digits: the system's choice of port.
     EXPECT_EQ(command(*engine, "n_open abc"), "socket open\n] ");
     EXPECT_TRUE(UdpPeer(p).bound());
@@ -173,10 +179,12 @@ class RemoteConsoleTest : public BlackBoxTest {
 protected:
     void SetUp() override { init("rcon_key " + key_a + "\n"); }
 
+    // Only the server serves: the client holds the key for rcon alone.
     void start_both()
     {
         server = start();
         client = start();
+        ASSERT_EQ(command(*server, "rcon_serve 1"), "] ");
         server_port = open_socket(*server);
         client_port = open_socket(*client);
         ASSERT_TRUE(server_port && client_port);
@@ -207,6 +215,12 @@ TEST_F(RemoteConsoleTest, CommandRunsOnTheServerAndItsOutputComesBackEscaped)
     EXPECT_TRUE(client->wait_for("] red\\x1b[31m \\xc2\\x9b caf\xc3\xa9 \n")) << client->output();
     EXPECT_TRUE(server->wait_for(from_client + ": echo red\\x1b[31m \\xc2\\x9b caf\xc3\xa9\n"));
     EXPECT_EQ(client->output().find("Packet from"), std::string::npos);
+
+    // A key made on the server would be printed into its log.
+    EXPECT_EQ(command(*client, to_server + "rcon_keygen").substr(0, 2), "] ");
+    EXPECT_TRUE(client->wait_for("] rcon_keygen refused over the remote console: its key would show in this "
+                                 "server's log\n"));
+    EXPECT_TRUE(server->wait_for(": rcon_keygen\nrcon_keygen refused over the remote console")) << server->output();
 }
 
 TEST_F(RemoteConsoleTest, WrongKeyIsRefusedAndNeverAnswered)
@@ -231,7 +245,7 @@ TEST_F(RemoteConsoleTest, ReplayedTamperedAndMovedCommandsRunNothing)
         return datagram.value_or("");
     };
     EXPECT_EQ(command(*client, "rcon 127.0.0.1 " + std::to_string(relay.port()) + " \"echo once\""), "] ");
-    pass(server_port);                                  // hello
+    const std::string greeting = pass(server_port);     // hello
     pass(client_port);                                  // cookie
     const std::string captured = pass(server_port);     // command
     pass(client_port);                                  // output
@@ -241,25 +255,31 @@ TEST_F(RemoteConsoleTest, ReplayedTamperedAndMovedCommandsRunNothing)
     tampered.back() ^= 1;
     UdpPeer elsewhere;
     relay.send_to(server_port, captured);
+    relay.send_to(server_port, greeting);
     relay.send_to(server_port, tampered);
-    elsewhere.send_to(server_port, captured);
+    elsewhere.send_to(server_port, greeting);
     elsewhere.send_to(server_port, std::string("\0VRC", 4));
     // The only datagram reported; the server takes them in order, one a frame.
     elsewhere.send_to(server_port, std::string("\0", 1));
+    // The client holds the key too, but serves nobody.
+    relay.send_to(client_port, greeting);
     EXPECT_TRUE(server->wait_for(datagram_report(elsewhere.port(), "1 bytes received\n\n"))) << server->output();
     EXPECT_EQ(count_of(server->output(), "Packet from"), 1);
     EXPECT_EQ(count_of(server->output(), "Remote command"), 1) << server->output();
-    // Logged once in ten seconds per address: the first refusal only.
+    // Logged once in ten seconds per address, and when the fifth failure mutes it.
     EXPECT_EQ(count_of(server->output(), "Refused remote console datagram from 127.0.0.1 "
                                              + std::to_string(relay.port()) + ": replayed\n"),
               1);
-    EXPECT_EQ(count_of(server->output(), "Refused"), 1);
+    EXPECT_EQ(count_of(server->output(), ": malformed; too many failures, more from this address not logged"), 1);
+    EXPECT_EQ(count_of(server->output(), "Refused"), 2);
+    EXPECT_TRUE(client->wait_for(": not serving: rcon_serve is 0 or rcon_key holds no key\n"));
 
     // A restarted server has a new secret: the old cookie is void.
     server->send("quit\n");
     ASSERT_EQ(server->wait_exit(), 0);
     server = start();
     ASSERT_EQ(open_socket(*server, server_port), server_port);
+    ASSERT_EQ(command(*server, "rcon_serve 1"), "] ");
     relay.send_to(server_port, captured);
     EXPECT_TRUE(server->wait_for(": bad cookie\n")) << server->output();
 
@@ -290,7 +310,8 @@ TEST_F(RemoteConsoleTest, OutputOverSixteenDatagramsIsCutWithALine)
 TEST_F(RemoteConsoleTest, ClientRefusesWhatItCannotSendAndHidesTheKey)
 {
     auto engine = start();
-    const std::pair<const char*, const char*> cases[] = {
+    const std::string zeros(64, '0');
+    const std::pair<std::string, std::string> cases[] = {
         {"rcon 127.0.0.1 5000 status", "No socket: open one with n_open first\n"},
         {"n_open 0", "socket open\n"},
         {"rcon 127.0.0.1 5000", "Usage: rcon host port command\n"},
@@ -299,9 +320,12 @@ TEST_F(RemoteConsoleTest, ClientRefusesWhatItCannotSendAndHidesTheKey)
         {"echo $rcon_key", "(hidden) \n"},
         {"rcon_key 0123", ""},
         {"rcon 127.0.0.1 5000 status", "rcon_key holds no key: set it to 64 hexadecimal digits\n"},
+        {"reset rcon_key", "rcon_key reset to default value\n"},
+        {"rcon_key " + zeros, "rcon_key of all zeros refused: make a key with rcon_keygen\n"},
+        {"rcon_key", "rcon_key:     default: \n"},
     };
     for (const auto& [line, expected] : cases)
-        EXPECT_EQ(command(*engine, line), std::string(expected) + "] ") << line;
+        EXPECT_EQ(command(*engine, line), expected + "] ") << line;
     const std::string generated = command(*engine, "rcon_keygen");
     EXPECT_EQ(generated.size(), 64 + 3) << generated;
     EXPECT_EQ(generated.find_first_not_of("0123456789abcdef"), 64u) << generated;

@@ -23,7 +23,7 @@ const Peer client_peer {0x0100007f, 5001};
 struct Exchange {
     Exchange()
     {
-        const std::string request = client.start(server_peer, "status", key, t0);
+        const std::string request = client.start(server_peer, "status", key, t0, rcon_test::wall0);
         const std::string reply = server.receive(request.data(), request.size(), client_peer, &key, t0).reply;
         Client::Progress progress;
         EXPECT_TRUE(client.receive(reply.data(), reply.size(), server_peer, key, t0, progress));
@@ -31,12 +31,13 @@ struct Exchange {
         EXPECT_EQ(accepted.command, "status");
     }
     // Delivers the datagrams in `order` and collects what the client hands over.
-    Client::Progress deliver(const std::vector<std::string>& datagrams, const std::vector<std::size_t>& order)
+    Client::Progress deliver(const std::vector<std::string>& datagrams, const std::vector<std::size_t>& order,
+                             Clock::time_point now = t0)
     {
         Client::Progress all;
         for (std::size_t i : order) {
             Client::Progress progress;
-            EXPECT_TRUE(client.receive(datagrams[i].data(), datagrams[i].size(), server_peer, key, t0, progress));
+            EXPECT_TRUE(client.receive(datagrams[i].data(), datagrams[i].size(), server_peer, key, now, progress));
             all.lines.insert(all.lines.end(), progress.lines.begin(), progress.lines.end());
             all.finished = progress.finished;
             all.cut = progress.cut;
@@ -99,7 +100,8 @@ TEST(RconClient, LeavesAloneWhatIsNotItsRequestAndGivesUpAfterThreeSilentSeconds
     Exchange exchange;
     const Cookie& cookie = exchange.accepted.header.cookie;
     Key other_key;
-    const std::string good = output(cookie, 1, "ok\n", key)[0];
+    const std::vector<std::string> two_parts = output(cookie, 1, std::string(max_output_text + 1, 'x'), key);
+    const std::string& good = two_parts[1];
     Cookie other_cookie = cookie;
     other_cookie[0] ^= 1;
     const struct {
@@ -121,8 +123,11 @@ TEST(RconClient, LeavesAloneWhatIsNotItsRequestAndGivesUpAfterThreeSilentSeconds
             << stranger.name;
         EXPECT_TRUE(progress.lines.empty() && progress.send.empty()) << stranger.name;
     }
-    EXPECT_FALSE(exchange.client.overdue(t0 + std::chrono::milliseconds(2999)));
-    EXPECT_TRUE(exchange.client.overdue(t0 + std::chrono::seconds(3)));
+    // A new part puts the deadline off; copies of it do not.
+    exchange.deliver(two_parts, {1}, t0 + std::chrono::seconds(1));
+    exchange.deliver(two_parts, {1, 1}, t0 + std::chrono::seconds(3));
+    EXPECT_FALSE(exchange.client.overdue(t0 + std::chrono::milliseconds(3999)));
+    EXPECT_TRUE(exchange.client.overdue(t0 + std::chrono::seconds(4)));
     EXPECT_FALSE(exchange.client.busy());
     Client::Progress progress;
     EXPECT_FALSE(exchange.client.receive(good.data(), good.size(), server_peer, key, t0, progress));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sodium.h>
 #include <string>
 
 #include "net/rcon_server.h"
@@ -15,12 +16,20 @@ using std::chrono::seconds;
 namespace {
 using rcon_test::keys;
 using rcon_test::t0;
+using rcon_test::wall0;
 const Peer admin {0x0100007f, 5001};
+
+Random fresh_random()
+{
+    Random random;
+    randombytes_buf(random.data(), random.size());
+    return random;
+}
 
 // The cookie `server` hands to `from` for a good hello.
 Cookie handshake(Server& server, const Peer& from, Clock::time_point now = t0)
 {
-    const std::string request = hello(Random {7}, keys.right);
+    const std::string request = hello(fresh_random(), wall0 + (now - t0), keys.right);
     const Server::Result result = server.receive(request.data(), request.size(), from, &keys.right, now);
     EXPECT_EQ(result.verdict, Server::Verdict::answer);
     EXPECT_LE(result.reply.size(), request.size());
@@ -108,29 +117,48 @@ TEST(RconServer, VerifierRunsOnlyFreshCommandsFromTheCookiesOwner)
 
 TEST(RconServer, OnlyAGoodHelloIsAnsweredAndNeverWithMoreBytes)
 {
-    const std::string good = hello(Random {}, keys.right);
+    const auto dated = [](seconds off) { return hello(Random {}, wall0 + off, keys.right); };
+    const std::string good = dated(seconds(0));
     const struct {
         const char* name;
         std::string datagram;
         const Key* key;
         Refusal refusal;
+        Peer sent_before_from = {};  // the same datagram was answered there first
     } cases[] = {
         {"good", good, &keys.right, Refusal::none},
-        {"wrong key", hello(Random {}, keys.wrong), &keys.right, Refusal::bad_tag},
+        {"wrong key", hello(Random {}, wall0, keys.wrong), &keys.right, Refusal::bad_tag},
         {"tampered", flip(good, hello_size - 1), &keys.right, Refusal::bad_tag},
         {"truncated", good.substr(0, hello_size - 1), &keys.right, Refusal::malformed},
         {"padded", good + 'x', &keys.right, Refusal::malformed},
         {"prefix alone", good.substr(0, prefix_size), &keys.right, Refusal::malformed},
         {"unknown type", flip(good, prefix_size), &keys.right, Refusal::malformed},
         {"remote console off", good, nullptr, Refusal::off},
+        {"answered before", good, &keys.right, Refusal::replayed, admin},
+        {"answered before to another address", good, &keys.right, Refusal::replayed, {0x0900000a, 4000}},
+        {"as old as a cookie's life and the clock tolerance", dated(-seconds(180)), &keys.right, Refusal::none},
+        {"older", dated(-seconds(181)), &keys.right, Refusal::stale},
+        {"ahead by the clock tolerance", dated(seconds(60)), &keys.right, Refusal::none},
+        {"further ahead", dated(seconds(61)), &keys.right, Refusal::stale},
     };
     for (const auto& c : cases) {
         Server server;
+        if (c.sent_before_from.port) {
+            ASSERT_EQ(send(server, c.datagram, c.sent_before_from).verdict, Server::Verdict::answer) << c.name;
+        }
         const Server::Result result = send(server, c.datagram, admin, t0, c.key);
         EXPECT_EQ(result.refusal, c.refusal) << c.name;
         EXPECT_LE(result.reply.size(), c.datagram.size()) << c.name;
         EXPECT_EQ(result.reply.empty(), c.refusal != Refusal::none) << c.name;
     }
+
+    // A table full of live hellos refuses new ones until the old go stale.
+    Server server;
+    for (std::size_t i = 0; i < Server::max_hellos; ++i)
+        ASSERT_EQ(send(server, hello(fresh_random(), wall0, keys.right)).verdict, Server::Verdict::answer);
+    const std::string late = dated(seconds(1));
+    EXPECT_EQ(send(server, late, admin, t0 + seconds(1)).refusal, Refusal::busy);
+    EXPECT_EQ(send(server, late, admin, t0 + seconds(181)).verdict, Server::Verdict::answer);
 }
 
 TEST(RconServer, CookiesOfAnotherServerOrForgottenByThisOneStayVoid)
@@ -139,6 +167,9 @@ TEST(RconServer, CookiesOfAnotherServerOrForgottenByThisOneStayVoid)
     Server before_restart;
     EXPECT_EQ(send(server, command(handshake(before_restart, admin), 1, "x", keys.right)).refusal,
               Refusal::bad_cookie);
+    // Nor does it remember the hellos answered before it started.
+    Server restarted(t0, wall0 + seconds(1));
+    EXPECT_EQ(send(restarted, hello(Random {}, wall0, keys.right)).refusal, Refusal::stale);
 
     // Used cookies past the table's size push the oldest out, and every
     // cookie issued before it, used or not, is refused from then on.
@@ -153,28 +184,30 @@ TEST(RconServer, CookiesOfAnotherServerOrForgottenByThisOneStayVoid)
     EXPECT_EQ(send(server, command(cookies.back(), 2, "x", keys.right)).refusal, Refusal::none);
 }
 
-TEST(RconServer, FailuresIgnoreTheirAddressForAMinuteAndNobodyElse)
+TEST(RconServer, FailuresMuteTheLogOfTheirAddressButNeverItsGoodDatagrams)
 {
     Server server;
     const Cookie cookie = handshake(server, admin);
-    const Peer attacker {0x0900000a, 4000};
-    const std::string garbage = hello(Random {}, keys.wrong);
+    // Anyone sharing the administrator's address, from any port.
+    const Peer attacker {admin.address, 4000};
+    const std::string garbage = hello(Random {}, wall0, keys.wrong);
     for (int i = 0; i < Server::failure_limit; ++i)
         EXPECT_EQ(send(server, garbage, attacker, t0 + seconds(i)).refusal, Refusal::bad_tag);
     // A flood from more addresses than the table holds.
     for (std::uint32_t i = 0; i < 3 * Server::max_addresses; ++i)
         send(server, garbage, {0x0a000000 + i, 1}, t0 + seconds(5));
-    const std::string good = hello(Random {}, keys.right);
-    EXPECT_EQ(send(server, good, attacker, t0 + seconds(6)).refusal, Refusal::ignored);
+    const std::string good = hello(Random {}, wall0, keys.right);
+    EXPECT_EQ(send(server, good, attacker, t0 + seconds(6)).verdict, Server::Verdict::answer);
     EXPECT_EQ(send(server, command(cookie, 1, "x", keys.right), admin, t0 + seconds(6)).verdict,
               Server::Verdict::run);
-    EXPECT_EQ(send(server, good, attacker, t0 + seconds(65)).verdict, Server::Verdict::answer);
+    EXPECT_FALSE(send(server, garbage, attacker, t0 + seconds(6)).log);
+    EXPECT_TRUE(send(server, garbage, attacker, t0 + seconds(65)).log);
 }
 
-TEST(RconServer, RefusalsAreWorthLoggingOnceInTenSecondsPerAddress)
+TEST(RconServer, RefusalsAreWorthLoggingOnceInTenSecondsPerAddressAndTenTimesASecondInAll)
 {
     Server server;
-    const std::string garbage = hello(Random {}, keys.wrong);
+    const std::string garbage = hello(Random {}, wall0, keys.wrong);
     const Peer other {0x0200007f, 5001};
     const struct {
         Peer from;
@@ -185,4 +218,13 @@ TEST(RconServer, RefusalsAreWorthLoggingOnceInTenSecondsPerAddress)
         const auto now = t0 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(step.at));
         EXPECT_EQ(send(server, garbage, step.from, now).log, step.log) << step.at;
     }
+
+    // However many addresses send, a second has ten lines; the rest are
+    // counted once that second is over.
+    int lines = 0;
+    for (std::uint32_t i = 0; i < 3 * Server::max_addresses; ++i)
+        lines += send(server, garbage, {0x0a000000 + i, 1}, t0 + seconds(30)).log;
+    EXPECT_EQ(lines, Server::log_lines_per_second);
+    EXPECT_EQ(server.unlogged(t0 + std::chrono::milliseconds(30999)), 0u);
+    EXPECT_EQ(server.unlogged(t0 + seconds(31)), 3 * Server::max_addresses - Server::log_lines_per_second);
 }

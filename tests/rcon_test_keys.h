@@ -10,6 +10,9 @@
 namespace rcon_test {
 // An hour past the clock's zero, so that times before it are still valid.
 inline const rcon::Clock::time_point t0 = rcon::Clock::time_point {} + std::chrono::hours(1);
+// The same moment on the clock hellos are dated by, as a server made
+// without a start time counts it.
+inline const rcon::WallClock::time_point wall0 = rcon::WallClock::time_point {} + std::chrono::hours(1);
 
 // The key both sides hold, and one that only a stranger holds.
 struct Keys {
