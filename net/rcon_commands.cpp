@@ -184,8 +184,12 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     case rcon::Server::Verdict::run:
         break;
     }
-    console << "Remote command from " << packet.address << ' ' << packet.port << ": "
-            << display_text(result.command.data(), result.command.size()) << std::endl;
+    // A command that may set the key would show it in the server's log.
+    console << "Remote command from " << packet.address << ' ' << packet.port << ": ";
+    if (VariableList::may_set_secret(result.command.c_str()))
+        console << "(not shown: it may set a secret)" << std::endl;
+    else
+        console << display_text(result.command.data(), result.command.size()) << std::endl;
     CaptureBuffer captured(rcon::max_outputs * rcon::max_output_text + 1);
     std::ostream capture(&captured);
     const int id = console.add_stream(&capture);

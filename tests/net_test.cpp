@@ -221,6 +221,11 @@ TEST_F(RemoteConsoleTest, CommandRunsOnTheServerAndItsOutputComesBackEscaped)
     EXPECT_TRUE(client->wait_for("] rcon_keygen refused over the remote console: its key would show in this "
                                  "server's log\n"));
     EXPECT_TRUE(server->wait_for(": rcon_keygen\nrcon_keygen refused over the remote console")) << server->output();
+
+    // Nor does a command that sets the key show it there.
+    EXPECT_EQ(command(*client, to_server + "\"set rcon_key " + key_a + "\"").substr(0, 2), "] ");
+    EXPECT_TRUE(server->wait_for(from_client + ": (not shown: it may set a secret)\n")) << server->output();
+    EXPECT_EQ(server->output().find(key_a), std::string::npos);
 }
 
 TEST_F(RemoteConsoleTest, WrongKeyIsRefusedAndNeverAnswered)
