@@ -8,8 +8,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "console/console.h"
-#include "vfs/vfs.h"
+#include "varnholt/console/console.h"
+#include "varnholt/vfs/vfs.h"
 
 namespace {
 // Swallows everything, as cheaply as a stream can.

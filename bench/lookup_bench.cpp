@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "console/function.h"
-#include "variables/variable.h"
+#include "varnholt/console/function.h"
+#include "varnholt/variables/variable.h"
 
 namespace {
 void nothing(ArgList&)

@@ -24,12 +24,12 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
+#include "varnholt/console/console.h"
 #include "fuzz_support.h"
 #include "tests/reset_variables.h"
-#include "variables/variable.h"
-#include "variables/variable_commands.h"
-#include "vfs/vfs.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/variables/variable_commands.h"
+#include "varnholt/vfs/vfs.h"
 
 namespace {
 const std::string file_name = "roundtrip.cfg";

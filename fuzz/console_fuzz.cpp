@@ -24,13 +24,13 @@
 #include <string>
 #include <strings.h>
 
-#include "console/arg_list.h"
-#include "console/console.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/console/console.h"
 #include "fuzz_support.h"
 #include "tests/reset_variables.h"
-#include "tokenizer/simple_tokenizer.h"
-#include "variables/variable.h"
-#include "variables/variable_commands.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/variables/variable_commands.h"
 
 using namespace std::string_literals;
 

@@ -7,9 +7,9 @@
 #include <set>
 #include <unistd.h>
 
-#include "console/function.h"
-#include "variables/variable.h"
-#include "vfs/vfs.h"
+#include "varnholt/console/function.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/vfs/vfs.h"
 
 namespace fs = std::filesystem;
 

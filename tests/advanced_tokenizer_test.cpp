@@ -3,7 +3,7 @@
 #include <string>
 
 #include "token_list.h"
-#include "tokenizer/advanced_tokenizer.h"
+#include "varnholt/tokenizer/advanced_tokenizer.h"
 
 namespace {
 Tokens tokens_of(const char* text)

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "console/arg_list.h"
-#include "variables/variable.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/variables/variable.h"
 
 namespace {
 Variable<std::string> spaced("arg_test_spaced", "a b", false);

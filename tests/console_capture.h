@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "console/console.h"
+#include "varnholt/console/console.h"
 
 class ConsoleCapture {
 public:

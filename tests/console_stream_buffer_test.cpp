@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "console/console_stream_buffer.h"
+#include "varnholt/console/console_stream_buffer.h"
 
 namespace {
 std::string ring_of(const ConsoleStreamBuffer& buffer)

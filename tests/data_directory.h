@@ -9,7 +9,7 @@
 #include <string>
 
 #include "temp_dir.h"
-#include "vfs/vfs.h"
+#include "varnholt/vfs/vfs.h"
 
 class DataDirectoryTest : public ::testing::Test {
 protected:

@@ -1,4 +1,4 @@
-#include "net/display_text.h"
+#include "varnholt/net/display_text.h"
 
 #include <gtest/gtest.h>
 

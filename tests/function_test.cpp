@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "console/function.h"
+#include "varnholt/console/function.h"
 #include "console_capture.h"
 
 namespace {

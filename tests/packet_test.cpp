@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "net/packet.h"
+#include "varnholt/net/packet.h"
 
 namespace {
 std::string payload(const Packet& packet)

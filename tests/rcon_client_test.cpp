@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "net/rcon_client.h"
-#include "net/rcon_server.h"
+#include "varnholt/net/rcon_client.h"
+#include "varnholt/net/rcon_server.h"
 #include "rcon_test_keys.h"
 
 using namespace rcon;

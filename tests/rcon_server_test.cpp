@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "net/rcon_server.h"
+#include "varnholt/net/rcon_server.h"
 #include "rcon_test_keys.h"
 
 using namespace rcon;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "net/rcon_protocol.h"
+#include "varnholt/net/rcon_protocol.h"
 
 namespace rcon_test {
 // An hour past the clock's zero, so that times before it are still valid.

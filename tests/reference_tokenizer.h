@@ -7,7 +7,7 @@
  */
 #pragma once
 
-#include "tokenizer/buffered_tokenizer.h"
+#include "varnholt/tokenizer/buffered_tokenizer.h"
 
 class ReferenceTokenizer : public BufferedTokenizer {
 public:

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "console/script_reader.h"
+#include "varnholt/console/script_reader.h"
 
 namespace {
 using Lines = std::vector<std::string>;

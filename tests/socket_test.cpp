@@ -7,8 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "net/packet.h"
-#include "net/socket.h"
+#include "varnholt/net/packet.h"
+#include "varnholt/net/socket.h"
 #include "udp_peer.h"
 
 namespace {

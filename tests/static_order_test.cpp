@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "console/function.h"
+#include "varnholt/console/function.h"
 
 namespace {
 void nothing(ArgList&)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tokenizer/tokenizer.h"
+#include "varnholt/tokenizer/tokenizer.h"
 
 using Tokens = std::vector<std::string>;
 

@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "console/console.h"
-#include "engine/engine.h"
-#include "engine/host.h"
+#include "varnholt/console/console.h"
+#include "varnholt/engine/engine.h"
+#include "varnholt/engine/host.h"
 #include "tests/reset_variables.h"
-#include "variables/variable.h"
-#include "video/video.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/video/video.h"
 
 namespace {
 void restore_globals()

@@ -5,7 +5,7 @@
 
 #include "console_capture.h"
 #include "data_directory.h"
-#include "variables/variable_commands.h"
+#include "varnholt/variables/variable_commands.h"
 
 namespace {
 using WriteConfig = DataDirectoryTest;

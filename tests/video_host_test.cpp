@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "console_capture.h"
-#include "engine/host.h"
-#include "video/video.h"
+#include "varnholt/engine/host.h"
+#include "varnholt/video/video.h"
 
 TEST(Video, ShutdownEmptiesTheRendererStringsOnceAndRestartNeedsTheLayer)
 {

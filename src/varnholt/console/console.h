@@ -1,0 +1,78 @@
+/*
+ * The console: the output stream every subsystem writes its messages to,
+ * and the executor of command lines.
+ *
+ * Output goes through ConsoleStreamBuffer into the 16384-byte history and on
+ * to the registered streams (standard output, once main has registered it).
+ * A line is split into an ArgList and run by the FunctionList; a first word
+ * that names nothing gets the "not found" message.
+ *
+ * `console` lives in static storage. The first translation unit that
+ * includes this header constructs it and the last one torn down destroys it
+ * (the technique of the standard streams), so static objects anywhere may
+ * write to it while they are constructed or destroyed.
+ */
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+
+#include "varnholt/console/console_stream_buffer.h"
+
+class ArgList;
+
+// The echo flag of Console::execute, named at the call sites: whether the
+// line is first shown after "] ".
+constexpr bool echoed = true, not_echoed = false;
+
+class Console : public std::ostream {
+public:
+    // Lines may run commands that run lines (exec, eval) this deep; a line
+    // beyond it is refused with a message instead of exhausting the stack.
+    static constexpr int max_nesting = 64;
+
+    // Allocates the history and writes "Console initialized" into it.
+    explicit Console(int history_size);
+    ~Console() override = default;
+
+    // Runs one command line; false for an empty line, a line without words,
+    // a first word that names nothing, or a line nested too deeply. With
+    // `echo` the line is first shown after "] ".
+    bool execute(const char* line, bool echo);
+    bool execute(ArgList& args, bool echo);
+    // Runs each piece of `text` between carriage returns, line feeds and
+    // semicolons (quotes do not protect them) as a line of its own.
+    void execute_text(const char* text);
+    // Runs the "+command args..." groups of the process arguments.
+    void execute_command_line();
+
+    int add_stream(std::ostream* stream) { return buffer.add_stream(stream); }
+    void remove_stream(int id) { buffer.remove_stream(id); }
+    void clear_history() { buffer.clear_history(); }
+    char history_at(std::int64_t position) const { return buffer.history_at(position); }
+    ConsoleStreamBuffer& stream_buffer() { return buffer; }
+
+    // Set once the start-up script has run. Only tests clear it again, to
+    // leave the console as a fresh process has it.
+    void set_startup_complete(bool complete = true) { startup_complete = complete; }
+    bool is_startup_complete() const { return startup_complete; }
+
+private:
+    ConsoleStreamBuffer buffer;
+    bool startup_complete = false;
+    int depth = 0;  // lines being executed right now, outermost included
+};
+
+extern Console& console;
+
+namespace console_detail {
+// One per translation unit: the first constructs the console, the last
+// destroys it.
+struct Lifetime {
+    Lifetime();
+    ~Lifetime();
+    Lifetime(const Lifetime&) = delete;
+    Lifetime& operator=(const Lifetime&) = delete;
+};
+static const Lifetime lifetime;
+}

@@ -1,0 +1,218 @@
+#include "varnholt/net/rcon.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <ostream>
+#include <sodium.h>
+#include <streambuf>
+
+#include "varnholt/console/arg_list.h"
+#include "varnholt/console/console.h"
+#include "varnholt/console/function.h"
+#include "varnholt/net/display_text.h"
+#include "varnholt/net/net.h"
+#include "varnholt/net/packet.h"
+#include "varnholt/net/rcon_client.h"
+#include "varnholt/net/rcon_protocol.h"
+#include "varnholt/net/rcon_server.h"
+#include "varnholt/variables/variable.h"
+
+// The remote console's side of the console: the key, the commands, and the
+// frame work that serves remote commands and prints the answers to this
+// engine's own. The key is read from rcon_key whenever it is needed.
+namespace {
+// A string that shows, and substitutes for "$name", as "(hidden)" once set:
+// the key stays out of the console, its history and any log of standard
+// output, even when a remote command asks for it.
+class SecretVariable : public Variable<std::string> {
+public:
+    using Variable<std::string>::Variable;
+    std::ostream& print(std::ostream& os) override { return os << (value.empty() ? "" : "(hidden)"); }
+    bool secret() const override { return true; }
+};
+
+// 64 hexadecimal digits; the remote console is on while it holds a valid key.
+SecretVariable rcon_key("rcon_key", "", not_saved);
+
+rcon::Client client;
+
+// Made on first use, so that its secret is drawn after libsodium is up.
+rcon::Server& server()
+{
+    static rcon::Server instance;
+    return instance;
+}
+
+// Keeps the first `limit` characters written to it and drops the rest, so
+// that a command printing without end costs bounded memory.
+class CaptureBuffer : public std::streambuf {
+public:
+    explicit CaptureBuffer(std::size_t limit) : limit(limit) {}
+    const std::string& text() const { return captured; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        const char character = traits_type::to_char_type(c);
+        xsputn(&character, 1);
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override
+    {
+        const auto room = limit - captured.size();
+        captured.append(text, std::min(room, static_cast<std::size_t>(count)));
+        return count;
+    }
+
+private:
+    std::size_t limit;
+    std::string captured;
+};
+
+std::string dotted(std::uint32_t address)
+{
+    char text[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
+}
+
+bool peer_of(const Packet& packet, rcon::Peer& peer)
+{
+    peer.port = packet.port;
+    return packet.address && inet_pton(AF_INET, packet.address, &peer.address) == 1;
+}
+
+bool send_to(const rcon::Peer& peer, const std::string& datagram)
+{
+    return net_socket && net_socket->send_to(peer.address, peer.port, datagram.data(), datagram.size());
+}
+
+void rcon_keygen_command(ArgList&)
+{
+    std::string key = rcon::generate_key_text();
+    console << key << std::endl;
+    sodium_memzero(key.data(), key.size());
+}
+
+void rcon_command(ArgList& args)
+{
+    if (args.argc < 4) {
+        console << "Usage: " << args.arg(0) << " host port command" << std::endl;
+        return;
+    }
+    if (!net_socket) {
+        console << "No socket: open one with n_open first" << std::endl;
+        return;
+    }
+    rcon::Key key;
+    if (!rcon::decode_key(rcon_key.value, key)) {
+        console << "rcon_key holds no key: set it to 64 hexadecimal digits" << std::endl;
+        return;
+    }
+    if (client.busy()) {
+        console << "Still waiting for " << dotted(client.server().address) << ' ' << client.server().port
+                << std::endl;
+        return;
+    }
+    std::string command = args.arg(3);
+    for (int i = 4; i < args.argc; ++i)
+        command.append(" ").append(args.arg(i));
+    if (command.size() > rcon::max_command) {
+        console << "Command longer than " << rcon::max_command << " characters" << std::endl;
+        return;
+    }
+    rcon::Peer peer;
+    const char* why = "port out of range";
+    if (!parse_port(args.arg(2), peer.port) || !resolve_ipv4(args.arg(1), peer.address, &why)) {
+        console << "Error sending packet: " << why << std::endl;
+        return;
+    }
+    if (!send_to(peer, client.start(peer, command, key, rcon::Clock::now()))) {
+        client.reset();
+        console << "Error sending packet: " << net_socket->error() << std::endl;
+    }
+}
+
+Command rcon_keygen("rcon_keygen", rcon_keygen_command);
+Command rcon("rcon", rcon_command);
+
+void print_progress(const rcon::Client::Progress& progress)
+{
+    // The server's text is someone else's bytes: nothing of it may act on
+    // the terminal.
+    for (const std::string& line : progress.lines)
+        console << display_text(line.data(), line.size()) << std::endl;
+    if (progress.cut)
+        console << "Output cut: more than " << rcon::max_outputs << " datagrams" << std::endl;
+}
+
+void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
+{
+    rcon::Server::Result result = server().receive(packet.data, static_cast<std::size_t>(packet.size), from, key,
+                                                   rcon::Clock::now());
+    switch (result.verdict) {
+    case rcon::Server::Verdict::refused:
+        if (result.log)
+            console << "Refused remote console datagram from " << packet.address << ' ' << packet.port << ": "
+                    << rcon::refusal_text(result.refusal) << std::endl;
+        return;
+    case rcon::Server::Verdict::answer:
+        send_to(from, result.reply);
+        return;
+    case rcon::Server::Verdict::run:
+        break;
+    }
+    console << "Remote command from " << packet.address << ' ' << packet.port << ": "
+            << display_text(result.command.data(), result.command.size()) << std::endl;
+    CaptureBuffer captured(rcon::max_outputs * rcon::max_output_text + 1);
+    std::ostream capture(&captured);
+    const int id = console.add_stream(&capture);
+    console.execute(result.command.c_str(), not_echoed);
+    console.remove_stream(id);
+    // Sealed with the key the command came with, even if it changed the
+    // key; sent on whatever socket is open now, since it may have run n_open.
+    const rcon::Header& header = result.header;
+    for (const std::string& datagram : rcon::output(header.cookie, header.sequence, captured.text(), *key))
+        send_to(from, datagram);
+}
+}
+
+bool rcon_receive(const Packet& packet)
+{
+    if (!rcon::is_remote_console(packet.data, static_cast<std::size_t>(packet.size)))
+        return false;
+    rcon::Peer from;
+    if (!peer_of(packet, from))
+        return true;
+    rcon::Key key;
+    const bool keyed = rcon::decode_key(rcon_key.value, key);
+    const rcon::Type type = rcon::type_of(packet.data, static_cast<std::size_t>(packet.size));
+    if (type == rcon::Type::cookie || type == rcon::Type::output) {
+        // Replies nobody waits for are dropped without a word: they may be
+        // late copies of a finished request.
+        rcon::Client::Progress progress;
+        if (!keyed || !client.receive(packet.data, static_cast<std::size_t>(packet.size), from, key,
+                                      rcon::Clock::now(), progress))
+            return true;
+        if (!progress.send.empty() && !send_to(from, progress.send)) {
+            client.reset();
+            console << "Error sending packet: " << net_socket->error() << std::endl;
+        }
+        print_progress(progress);
+        return true;
+    }
+    serve(packet, from, keyed ? &key : nullptr);
+    return true;
+}
+
+void rcon_frame()
+{
+    if (!client.busy())
+        return;
+    const rcon::Peer waited_for = client.server();
+    if (client.overdue(rcon::Clock::now()))
+        console << "No answer from " << dotted(waited_for.address) << ' ' << waited_for.port << " within "
+                << rcon::Client::answer_time.count() << " seconds" << std::endl;
+}

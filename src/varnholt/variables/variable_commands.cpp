@@ -1,0 +1,174 @@
+#include "varnholt/variables/variable_commands.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "varnholt/console/console.h"
+#include "varnholt/console/script_reader.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+#include "varnholt/vfs/save_file.h"
+
+namespace {
+// A variable made by `set`. Its class tells `del` that it may destroy it;
+// the VariableList keeps the order of creation.
+class CreatedVariable final : public Variable<std::string> {
+public:
+    using Variable<std::string>::Variable;
+};
+
+// Values are written unescaped, so some names and values do not survive the
+// trip through a script line: a name with blanks or "//" in it, a leading
+// "$" (substituted on replay), a value ending in a backslash (which escapes
+// the closing quote), a line too long to be read whole. Replaying such a
+// line would run `set` with other words than these, setting or creating a
+// variable nobody asked for, so it is written as a comment instead.
+const char* const unreplayable_prefix = "// cannot be replayed: ";
+
+// `line` is a variable's line without its line feed.
+bool replays_as_itself(const std::string& line, const char* name, const std::string& value)
+{
+    if (line.size() > line_size - 1 || line.find('\n') != std::string::npos || name[0] == '$'
+        || value.compare(0, 1, "$") == 0)
+        return false;
+    SimpleTokenizer tokenizer(line.c_str());
+    const char* expected[] = {"set", name, value.c_str()};
+    for (const char* word : expected) {
+        const char* token = tokenizer.next_token();
+        if (!token || std::strcmp(token, word) != 0)
+            return false;
+    }
+    return !tokenizer.next_token();
+}
+
+void ls_vars_command(ArgList&)
+{
+    int count = 0;
+    for (BaseVariable* v = VariableList::head().next_variable(); v; v = v->next_variable()) {
+        if (v->name()) {
+            console << v->name() << std::endl;
+            ++count;
+        }
+    }
+    console << count << " total variables" << std::endl;
+}
+
+void not_found(const char* name)
+{
+    console << name << " was not found" << std::endl;
+}
+
+void show(BaseVariable& variable, const char* typed_name)
+{
+    // The name is tokenized again, so "$name" substitution applies.
+    ArgList show_line(typed_name);
+    variable.exec(show_line);
+}
+
+void create(const char* name, const char* value)
+{
+    const bool persistent = !console.is_startup_complete();
+    // Owned by this unit until `del`; the VariableList reaches it.
+    new CreatedVariable(name, value, persistent);
+    if (console.is_startup_complete())
+        console << name << " was created with the value of " << value << std::endl;
+}
+
+void set_command(ArgList& args)
+{
+    if (args.argc == 2) {
+        if (BaseVariable* variable = VariableList::find(args.arg(1)))
+            show(*variable, args.arg(1));
+        else
+            not_found(args.arg(1));
+    } else if (args.argc == 3) {
+        if (!VariableList::set_by_name(args.arg(1), args.arg(2)))
+            create(args.arg(1), args.arg(2));
+    } else {
+        console << "Usage: " << args.arg(0) << " variable [value]" << std::endl;
+    }
+}
+
+void del_command(ArgList& args)
+{
+    if (args.argc != 2) {
+        console << "Usage: " << args.arg(0) << " variable" << std::endl;
+        return;
+    }
+    const char* name = args.arg(1);
+    // `set` creates only names no variable has, so a created variable is
+    // the first of its name: the one find() returns.
+    BaseVariable* variable = VariableList::find(name);
+    if (auto* created = dynamic_cast<CreatedVariable*>(variable)) {
+        delete created;
+        console << name << " has been deleted" << std::endl;
+    } else if (variable) {
+        console << "Unable to delete \"" << name << '"' << std::endl;
+    } else {
+        not_found(name);
+    }
+}
+
+void reset_command(ArgList& args)
+{
+    if (args.argc != 2) {
+        console << "Usage: " << args.arg(0) << " variable" << std::endl;
+        return;
+    }
+    if (VariableList::reset_by_name(args.arg(1)))
+        console << args.arg(1) << " reset to default value" << std::endl;
+    else
+        not_found(args.arg(1));
+}
+
+void reset_all_command(ArgList&)
+{
+    console << "Reseting all variables to default values..." << std::endl;
+    for (BaseVariable* v = &VariableList::head(); v; v = v->next_variable())
+        v->reset_to_default();
+}
+
+Command ls_vars("ls_vars", ls_vars_command);
+Command set("set", set_command);
+Command del("del", del_command);
+Command reset("reset", reset_command);
+Command reset_all("reset_all", reset_all_command);
+}
+
+std::vector<Variable<std::string>*> created_variables()
+{
+    std::vector<Variable<std::string>*> created;
+    for (BaseVariable* v = VariableList::head().next_variable(); v; v = v->next_variable()) {
+        if (auto* one = dynamic_cast<CreatedVariable*>(v))
+            created.push_back(one);
+    }
+    return created;
+}
+
+bool write_config(const char* file_name)
+{
+    std::ostringstream file;
+    file << "// This file generated by Varnholt, do not edit.\n";
+    std::ostringstream line;
+    std::ostringstream value;
+    for (BaseVariable* v = &VariableList::head(); v; v = v->next_variable()) {
+        if (!v->persistent())
+            continue;
+        line.str("");
+        v->save(line);
+        std::string text = line.str();
+        if (text.empty())
+            continue;
+        text.pop_back();
+        value.str("");
+        v->print(value);
+        if (!replays_as_itself(text, v->name(), value.str())) {
+            // A value set from code may hold line feeds; the comment must
+            // stay one line.
+            std::replace(text.begin(), text.end(), '\n', ' ');
+            file << unreplayable_prefix;
+        }
+        file << text << '\n';
+    }
+    return vfs_save_file(file_name, file.str());
+}

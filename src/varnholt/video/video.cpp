@@ -1,0 +1,94 @@
+#include "varnholt/video/video.h"
+
+#include "varnholt/console/console.h"
+#include "varnholt/engine/system.h"
+
+Variable<int> vid_width("vid_width", 640, saved);
+Variable<int> vid_height("vid_height", 480, saved);
+Variable<int> vid_bpp("vid_bpp", 16, saved);
+Variable<int> vid_zdepth("vid_zdepth", 16, saved);
+Variable<int> vid_stencil("vid_stencil", 0, saved);
+Variable<bool> vid_fullscreen("vid_fullscreen", false, saved);
+ReadOnlyVariable<std::string> gl_vendor("gl_vendor", "", not_saved);
+ReadOnlyVariable<std::string> gl_renderer("gl_renderer", "", not_saved);
+ReadOnlyVariable<std::string> gl_extensions("gl_extensions", "", not_saved);
+ReadOnlyVariable<std::string> gl_version("gl_version", "", not_saved);
+
+namespace {
+bool initted = false;
+
+void reset_mode_to_defaults()
+{
+    vid_width.reset_to_default();
+    vid_height.reset_to_default();
+    vid_bpp.reset_to_default();
+    vid_zdepth.reset_to_default();
+    vid_stencil.reset_to_default();
+    vid_fullscreen.reset_to_default();
+}
+
+void vid_restart_command(ArgList&)
+{
+    if (!initted) {
+        console << "Video not initted..." << std::endl;
+        return;
+    }
+    console << "Restarting video...";
+    vid_close_mode();
+    if (!vid_set_mode()) {
+        reset_mode_to_defaults();
+        if (!vid_set_mode()) {
+            sys_video_failure(false);
+            console << "unable to open video mode" << std::endl;
+            return;
+        }
+    }
+    console << "mode set" << std::endl;
+}
+
+Command vid_restart("vid_restart", vid_restart_command);
+}
+
+bool vid_init()
+{
+    if (!vid_set_mode())
+        return false;
+    initted = true;
+    return true;
+}
+
+bool vid_shutdown()
+{
+    if (!initted)
+        return false;
+    vid_close_mode();
+    gl_renderer.value.clear();
+    gl_vendor.value.clear();
+    gl_extensions.value.clear();
+    gl_version.value.clear();
+    initted = false;
+    return true;
+}
+
+bool vid_initted()
+{
+    return initted;
+}
+
+bool vid_set_mode()
+{
+    return true;
+}
+
+bool vid_close_mode()
+{
+    return true;
+}
+
+void vid_frame_begin()
+{
+}
+
+void vid_frame_end()
+{
+}
