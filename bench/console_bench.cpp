@@ -11,6 +11,8 @@
 #include "varnholt/console/console.h"
 #include "varnholt/vfs/vfs.h"
 
+using namespace varnholt;
+
 namespace {
 // Swallows everything, as cheaply as a stream can.
 class NullBuffer : public std::streambuf {

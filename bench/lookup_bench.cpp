@@ -9,6 +9,8 @@
 #include "varnholt/console/function.h"
 #include "varnholt/variables/variable.h"
 
+using namespace varnholt;
+
 namespace {
 void nothing(ArgList&)
 {

@@ -7,6 +7,8 @@
 #include "varnholt/tokenizer/simple_tokenizer.h"
 #include "varnholt/variables/variable.h"
 
+using namespace varnholt;
+
 namespace {
 void tokenize_line(benchmark::State& state)
 {

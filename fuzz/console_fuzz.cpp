@@ -32,6 +32,8 @@
 #include "varnholt/variables/variable.h"
 #include "varnholt/variables/variable_commands.h"
 
+using namespace varnholt;
+
 using namespace std::string_literals;
 
 namespace {

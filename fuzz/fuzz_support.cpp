@@ -11,6 +11,8 @@
 #include "varnholt/variables/variable.h"
 #include "varnholt/vfs/vfs.h"
 
+using namespace varnholt;
+
 namespace fs = std::filesystem;
 
 namespace {

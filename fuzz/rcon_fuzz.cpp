@@ -28,6 +28,8 @@
 #include "varnholt/net/rcon_server.h"
 #include "tests/rcon_test_keys.h"
 
+using namespace varnholt;
+
 using namespace rcon;
 
 namespace {

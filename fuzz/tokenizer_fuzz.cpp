@@ -19,6 +19,8 @@
 #include "varnholt/tokenizer/advanced_tokenizer.h"
 #include "varnholt/tokenizer/simple_tokenizer.h"
 
+using namespace varnholt;
+
 namespace {
 constexpr std::size_t max_token_length = 1023;
 const std::string done = "0: error: done";

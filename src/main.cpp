@@ -6,6 +6,8 @@
 #include "varnholt/engine/engine.h"
 #include "varnholt/process/signals.h"
 
+using namespace varnholt;
+
 namespace {
 bool usage_requested(int argc, char** argv)
 {

@@ -5,6 +5,8 @@
 #include "varnholt/console/arg_list.h"
 #include "varnholt/variables/variable.h"
 
+using namespace varnholt;
+
 namespace {
 Variable<std::string> spaced("arg_test_spaced", "a b", false);
 Variable<std::string> long_value("arg_test_long", std::string(300, 'v'), false);

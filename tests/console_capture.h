@@ -10,8 +10,8 @@
 
 class ConsoleCapture {
 public:
-    ConsoleCapture() : id(console.add_stream(&out)) {}
-    ~ConsoleCapture() { console.remove_stream(id); }
+    ConsoleCapture() : id(varnholt::console.add_stream(&out)) {}
+    ~ConsoleCapture() { varnholt::console.remove_stream(id); }
     ConsoleCapture(const ConsoleCapture&) = delete;
     ConsoleCapture& operator=(const ConsoleCapture&) = delete;
 

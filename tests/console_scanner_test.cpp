@@ -13,6 +13,8 @@
 #include "varnholt/tokenizer/simple_tokenizer.h"
 #include "varnholt/variables/variable.h"
 
+using namespace varnholt;
+
 namespace {
 Variable<std::string> spaced("scanner_test_spaced", "a b", not_saved);
 

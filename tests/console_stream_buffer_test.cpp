@@ -6,6 +6,8 @@
 
 #include "varnholt/console/console_stream_buffer.h"
 
+using namespace varnholt;
+
 namespace {
 std::string ring_of(const ConsoleStreamBuffer& buffer)
 {

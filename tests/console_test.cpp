@@ -10,6 +10,8 @@
 #include "varnholt/engine/engine.h"
 #include "varnholt/variables/variable.h"
 
+using namespace varnholt;
+
 namespace {
 std::string last_args;
 void record_args(ArgList& args)

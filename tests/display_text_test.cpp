@@ -4,6 +4,8 @@
 
 #include <string>
 
+using namespace varnholt;
+
 namespace {
 struct Case {
     const char* name;

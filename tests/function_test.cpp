@@ -6,6 +6,8 @@
 #include "varnholt/console/function.h"
 #include "console_capture.h"
 
+using namespace varnholt;
+
 namespace {
 int runs = 0;
 void count_run(ArgList&)

@@ -7,6 +7,8 @@
 
 #include "varnholt/process/line_reader.h"
 
+using namespace varnholt;
+
 namespace {
 // A reader on the read end of a pipe the test writes into.
 class LineReaderTest : public ::testing::Test {

@@ -5,6 +5,8 @@
 
 #include "varnholt/net/packet.h"
 
+using namespace varnholt;
+
 namespace {
 std::string payload(const Packet& packet)
 {

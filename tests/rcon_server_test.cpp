@@ -9,6 +9,8 @@
 #include "varnholt/net/rcon_server.h"
 #include "rcon_test_keys.h"
 
+using namespace varnholt;
+
 using namespace rcon;
 using std::chrono::seconds;
 

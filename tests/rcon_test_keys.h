@@ -8,6 +8,8 @@
 #include "varnholt/net/rcon_protocol.h"
 
 namespace rcon_test {
+namespace rcon = varnholt::rcon;
+
 // An hour past the clock's zero, so that times before it are still valid.
 inline const rcon::Clock::time_point t0 = rcon::Clock::time_point {} + std::chrono::hours(1);
 

@@ -4,6 +4,8 @@
 #include "varnholt/console/console.h"
 #include "varnholt/variables/variable_commands.h"
 
+using namespace varnholt;
+
 bool reset_variables()
 {
     while (!created_variables().empty()) {

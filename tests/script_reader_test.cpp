@@ -10,6 +10,8 @@
 
 #include "varnholt/console/script_reader.h"
 
+using namespace varnholt;
+
 namespace {
 using Lines = std::vector<std::string>;
 

@@ -5,6 +5,8 @@
 #include "token_list.h"
 #include "varnholt/tokenizer/simple_tokenizer.h"
 
+using namespace varnholt;
+
 namespace {
 Tokens tokens_of(const char* text)
 {

@@ -11,6 +11,8 @@
 #include "varnholt/net/socket.h"
 #include "udp_peer.h"
 
+using namespace varnholt;
+
 namespace {
 // Whether a datagram arrives within ten seconds.
 bool becomes_readable(const Socket& socket)

@@ -6,6 +6,8 @@
 
 #include "varnholt/console/function.h"
 
+using namespace varnholt;
+
 namespace {
 void nothing(ArgList&)
 {

@@ -5,6 +5,8 @@
 #include "varnholt/base/byte_order.h"
 #include "varnholt/base/timer.h"
 
+using namespace varnholt;
+
 TEST(Timer, StoppedTimerKeepsItsTotal)
 {
     Timer timer(false);

@@ -10,7 +10,7 @@
 
 using Tokens = std::vector<std::string>;
 
-inline Tokens tokens_of(Tokenizer& tokenizer)
+inline Tokens tokens_of(varnholt::Tokenizer& tokenizer)
 {
     Tokens tokens;
     while (const char* token = tokenizer.next_token())

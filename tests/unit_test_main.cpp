@@ -14,6 +14,8 @@
 #include "varnholt/variables/variable.h"
 #include "varnholt/video/video.h"
 
+using namespace varnholt;
+
 namespace {
 void restore_globals()
 {

@@ -7,6 +7,8 @@
 #include "data_directory.h"
 #include "varnholt/variables/variable_commands.h"
 
+using namespace varnholt;
+
 namespace {
 using WriteConfig = DataDirectoryTest;
 }

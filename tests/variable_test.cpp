@@ -10,6 +10,8 @@
 #include "console_capture.h"
 #include "varnholt/variables/variable.h"
 
+using namespace varnholt;
+
 namespace {
 template <typename V>
 std::string printed(V& variable)

@@ -4,6 +4,8 @@
 
 #include "varnholt/math/vector3.h"
 
+using namespace varnholt;
+
 namespace {
 void expect_components(const Vector3& v, float x, float y, float z)
 {

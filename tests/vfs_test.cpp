@@ -13,6 +13,8 @@
 #include "varnholt/vfs/vfs.h"
 #include "varnholt/vfs/vfs_stream.h"
 
+using namespace varnholt;
+
 namespace {
 class DataDirectories : public DataDirectoryTest {
 protected:

@@ -4,6 +4,8 @@
 #include "varnholt/engine/host.h"
 #include "varnholt/video/video.h"
 
+using namespace varnholt;
+
 TEST(Video, ShutdownEmptiesTheRendererStringsOnceAndRestartNeedsTheLayer)
 {
     ConsoleCapture capture;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace varnholt {
+
 ShortConversion big_endian_short = nullptr;
 LongConversion big_endian_long = nullptr;
 FloatConversion big_endian_float = nullptr;
@@ -82,3 +84,5 @@ float same_float(float value)
 {
     return value;
 }
+
+}  // namespace varnholt

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace varnholt {
+
 using ShortConversion = std::int16_t (*)(std::int16_t);
 using LongConversion = std::int32_t (*)(std::int32_t);
 using FloatConversion = float (*)(float);
@@ -30,3 +32,5 @@ float swap_float(float value);  // reverses the bytes of the representation
 std::int16_t same_short(std::int16_t value);
 std::int32_t same_long(std::int32_t value);
 float same_float(float value);
+
+}  // namespace varnholt

@@ -3,6 +3,8 @@
 #include "varnholt/base/name_index.h"
 #include "varnholt/console/arg_list.h"
 
+namespace varnholt {
+
 namespace {
 bool starts_with(const char* word, char first)
 {
@@ -41,3 +43,5 @@ ArgList command_args(const char* const* words, const CommandGroup& group)
     ++command[0];  // past the "+"
     return ArgList(group.count, command.data());
 }
+
+}  // namespace varnholt

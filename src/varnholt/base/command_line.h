@@ -13,6 +13,8 @@
 
 #include <vector>
 
+namespace varnholt {
+
 class ArgList;
 
 // Written before the first group that runs.
@@ -38,3 +40,5 @@ bool is_set_group(const char* const* words, const CommandGroup& group);
 // The group as a command line of its own: the command's name without its
 // "+", then its arguments, copied.
 ArgList command_args(const char* const* words, const CommandGroup& group);
+
+}  // namespace varnholt

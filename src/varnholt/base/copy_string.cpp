@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace varnholt {
+
 char* copy_string(const char* text)
 {
     if (!text)
@@ -11,3 +13,5 @@ char* copy_string(const char* text)
     std::memcpy(copy, text, size);
     return copy;
 }
+
+}  // namespace varnholt

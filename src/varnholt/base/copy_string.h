@@ -5,5 +5,9 @@
  */
 #pragma once
 
+namespace varnholt {
+
 // A new array holding `text` and its terminating zero; null gives null.
 char* copy_string(const char* text);
+
+}  // namespace varnholt

@@ -16,6 +16,8 @@
 #include <cassert>
 #include <utility>
 
+namespace varnholt {
+
 // The links an object keeps for one list. `previous` is null while the
 // object is not linked, and always for the head.
 template <typename T>
@@ -65,3 +67,5 @@ private:
     T head_;
     T* tail = &head_;
 };
+
+}  // namespace varnholt

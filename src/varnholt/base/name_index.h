@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace varnholt {
+
 // A name to look up: its characters, its length and its hash.
 struct NameKey {
     const char* text;
@@ -150,3 +152,5 @@ private:
     std::vector<T*> buckets;  // chain starts; the size is a power of two or 0
     std::size_t count = 0;    // objects filed
 };
+
+}  // namespace varnholt

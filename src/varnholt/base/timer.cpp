@@ -2,6 +2,8 @@
 
 #include <sys/time.h>
 
+namespace varnholt {
+
 double timer_now()
 {
     timeval now {};
@@ -37,3 +39,5 @@ double Timer::elapsed()
     last_sample = now;
     return total;
 }
+
+}  // namespace varnholt

@@ -5,6 +5,8 @@
  */
 #pragma once
 
+namespace varnholt {
+
 // Seconds since the epoch, with microsecond resolution.
 double timer_now();
 
@@ -28,3 +30,5 @@ private:
     double last_sample = 0.0;  // clock reading at the last start, stop or read
     double total = 0.0;
 };
+
+}  // namespace varnholt

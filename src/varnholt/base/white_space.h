@@ -4,7 +4,11 @@
  */
 #pragma once
 
+namespace varnholt {
+
 inline bool is_c_space(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
+
+}  // namespace varnholt

@@ -10,6 +10,8 @@
 #include "varnholt/tokenizer/console_scanner.h"
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 namespace {
 // A substituted value is read back through a 256-byte line: 255 characters
 // and the zero.
@@ -172,3 +174,5 @@ bool ArgList::has_arg(const char* word) const
     }
     return false;
 }
+
+}  // namespace varnholt

@@ -13,6 +13,8 @@
 
 #include <cstddef>
 
+namespace varnholt {
+
 class ArgList {
 public:
     // The words of an argument vector, copied as they are (a null word stays
@@ -48,3 +50,5 @@ private:
     char** allocated = nullptr;  // owned, array-allocated; null while `local` serves
     alignas(char*) char local[local_size];
 };
+
+}  // namespace varnholt

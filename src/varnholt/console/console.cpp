@@ -13,6 +13,8 @@
 #include "varnholt/variables/variable.h"
 #include "varnholt/vfs/vfs_stream.h"
 
+namespace varnholt {
+
 namespace {
 constexpr int history_bytes = 16384;
 
@@ -206,3 +208,5 @@ Command quit("quit", quit_command);
 Command exec("exec", exec_command);
 Command eval("eval", eval_command);
 }
+
+}  // namespace varnholt

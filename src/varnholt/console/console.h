@@ -19,6 +19,8 @@
 
 #include "varnholt/console/console_stream_buffer.h"
 
+namespace varnholt {
+
 class ArgList;
 
 // The echo flag of Console::execute, named at the call sites: whether the
@@ -76,3 +78,5 @@ struct Lifetime {
 };
 static const Lifetime lifetime;
 }
+
+}  // namespace varnholt

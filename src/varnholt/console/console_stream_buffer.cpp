@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cstring>
 
+namespace varnholt {
+
 namespace {
 // What stream.write(text, length) does. An ordinary stream (good, untied,
 // not unit-buffered) gets the characters straight into its buffer, without
@@ -109,3 +111,5 @@ void ConsoleStreamBuffer::store(const char* text, std::streamsize length)
     count += length;
     history[count % size] = '\0';
 }
+
+}  // namespace varnholt

@@ -15,6 +15,8 @@
 #include <ostream>
 #include <streambuf>
 
+namespace varnholt {
+
 class ConsoleStreamBuffer : public std::streambuf {
 public:
     ConsoleStreamBuffer() = default;
@@ -57,3 +59,5 @@ private:
     std::map<int, std::ostream*> streams;
     int next_stream_id = 0;
 };
+
+}  // namespace varnholt

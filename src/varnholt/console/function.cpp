@@ -5,6 +5,8 @@
 #include "varnholt/base/copy_string.h"
 #include "varnholt/console/console.h"
 
+namespace varnholt {
+
 namespace {
 // The list with its head and the index of the linked objects by name,
 // created together on first use and destroyed together after every member.
@@ -105,3 +107,5 @@ void ls_cmds_command(ArgList&)
 
 Command ls_cmds("ls_cmds", ls_cmds_command);
 }
+
+}  // namespace varnholt

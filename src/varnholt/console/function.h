@@ -18,6 +18,8 @@
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
 
+namespace varnholt {
+
 class Function {
 public:
     // Copies both strings. A named object registers at the tail of the
@@ -77,3 +79,5 @@ Function* find(const char* name, std::size_t length);
 // Runs the object named by args.arg(0); false (and no message) when none is.
 bool execute(ArgList& args);
 }
+
+}  // namespace varnholt

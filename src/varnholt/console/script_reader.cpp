@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace varnholt {
+
 namespace {
 // Large enough that reading costs a few system calls per megabyte; only
 // the pages a script fills are ever touched.
@@ -72,3 +74,5 @@ bool ScriptReader::fill()
     end += static_cast<std::size_t>(count);
     return true;
 }
+
+}  // namespace varnholt

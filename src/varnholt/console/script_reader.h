@@ -15,6 +15,8 @@
 
 #include "varnholt/base/limits.h"
 
+namespace varnholt {
+
 class ScriptReader {
 public:
     // Reads `in`, which must outlive the reader, from where it stands.
@@ -39,3 +41,5 @@ private:
     bool ended = false;       // the stream has nothing more
     bool discarding = false;  // inside the rest of an over-long line
 };
+
+}  // namespace varnholt

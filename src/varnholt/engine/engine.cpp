@@ -19,6 +19,8 @@
 #include "varnholt/vfs/vfs.h"
 #include "varnholt/video/video.h"
 
+namespace varnholt {
+
 namespace {
 ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
 // Driven by time_start and time_stop.
@@ -144,3 +146,5 @@ void sys_clear_screen()
 void sys_video_failure(bool)
 {
 }
+
+}  // namespace varnholt

@@ -4,6 +4,8 @@
  */
 #pragma once
 
+namespace varnholt {
+
 class ArgList;
 
 // Start-up, then the frame loop. Never returns; only sys_quit ends it.
@@ -15,3 +17,5 @@ bool eng_shutdown();
 // Byte-order detection, then remembers the process arguments for
 // program_args() (engine/system.h).
 void common_init(ArgList* args);
+
+}  // namespace varnholt

@@ -2,6 +2,8 @@
 
 #include "varnholt/console/console.h"
 
+namespace varnholt {
+
 Variable<bool> dedicated("dedicated", false, not_saved);
 
 namespace {
@@ -54,3 +56,5 @@ bool client_active()
 void client_frame()
 {
 }
+
+}  // namespace varnholt

@@ -7,6 +7,8 @@
 
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 // Start as a host without video; read once at start-up, again at shutdown.
 extern Variable<bool> dedicated;
 
@@ -22,3 +24,5 @@ bool client_init();
 bool client_shutdown();
 bool client_active();
 void client_frame();
+
+}  // namespace varnholt

@@ -7,6 +7,8 @@
 #include "varnholt/engine/system.h"
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 StartupCommands::StartupCommands(const ArgList& args)
     : args(args), line(group_command_line(args.argc, args.argv, 1))
 {
@@ -61,3 +63,5 @@ std::optional<std::string> StartupCommands::target_value(const CommandGroup& gro
     variable->print_unhidden(value);
     return value.str();
 }
+
+}  // namespace varnholt

@@ -17,6 +17,8 @@
 
 #include "varnholt/base/command_line.h"
 
+namespace varnholt {
+
 class ArgList;
 
 class StartupCommands {
@@ -44,3 +46,5 @@ private:
     std::vector<std::optional<std::string>> values_after_sets;  // one per group
     bool announced = false;
 };
+
+}  // namespace varnholt

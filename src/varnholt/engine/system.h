@@ -7,6 +7,8 @@
  */
 #pragma once
 
+namespace varnholt {
+
 class ArgList;
 
 // Shuts the engine down, then exits with status 1 if `error`, else 0.
@@ -20,3 +22,5 @@ ArgList* program_args();
 // Hooks for a platform with a screen; they do nothing here.
 void sys_clear_screen();
 void sys_video_failure(bool error);
+
+}  // namespace varnholt

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace varnholt {
+
 void Vector3::set(float new_x, float new_y, float new_z)
 {
     x = new_x;
@@ -68,3 +70,5 @@ Vector3 Vector3::operator/(const float& s) const
     const float reciprocal = 1.0f / s;
     return *this * reciprocal;
 }
+
+}  // namespace varnholt

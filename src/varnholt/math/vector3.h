@@ -8,6 +8,8 @@
  */
 #pragma once
 
+namespace varnholt {
+
 class Vector3 {
 public:
     Vector3(float x, float y, float z) : x(x), y(y), z(z) {}
@@ -38,3 +40,5 @@ public:
     float y;
     float z;
 };
+
+}  // namespace varnholt

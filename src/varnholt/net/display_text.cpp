@@ -1,5 +1,7 @@
 #include "varnholt/net/display_text.h"
 
+namespace varnholt {
+
 namespace {
 void append_escaped(std::string& text, unsigned char byte)
 {
@@ -106,3 +108,5 @@ std::string display_text(const char* bytes, std::size_t size)
     }
     return text;
 }
+
+}  // namespace varnholt

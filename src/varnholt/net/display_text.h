@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+namespace varnholt {
+
 // The bytes up to the first zero byte (or all `size` of them), with valid
 // UTF-8 kept as it is and every other byte shown as "\xNN", one escape per
 // byte: the C0 controls, DEL, the C1 controls (0x80-0x9F, raw or encoded
@@ -15,3 +17,5 @@
 // characters, U+2028 and U+2029, the bidirectional controls U+202A-202E and
 // U+2066-2069) are shown as "\u{XXXX}", in four uppercase hex digits.
 std::string display_text(const char* bytes, std::size_t size);
+
+}  // namespace varnholt

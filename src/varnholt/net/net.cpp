@@ -10,6 +10,8 @@
 #include "varnholt/net/packet.h"
 #include "varnholt/net/rcon.h"
 
+namespace varnholt {
+
 std::unique_ptr<Socket> net_socket;
 
 bool parse_port(const char* text, int& port)
@@ -102,3 +104,5 @@ bool net_shutdown()
 {
     return true;
 }
+
+}  // namespace varnholt

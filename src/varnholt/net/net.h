@@ -13,6 +13,8 @@
 
 #include "varnholt/net/socket.h"
 
+namespace varnholt {
+
 // The socket made by the last n_open, owned by this layer; null before the
 // first. It stays installed when its opening failed, and only the process
 // exit releases it.
@@ -34,3 +36,5 @@ bool net_frame();
 int net_descriptor();
 // Leaves the socket to the process exit; true.
 bool net_shutdown();
+
+}  // namespace varnholt

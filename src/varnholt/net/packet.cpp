@@ -6,6 +6,8 @@
 
 #include "varnholt/base/copy_string.h"
 
+namespace varnholt {
+
 Packet::Packet() = default;
 
 Packet::Packet(const char* address, int port, const char* data, int len)
@@ -82,3 +84,5 @@ void Packet::set_port(int port)
 {
     this->port = port;
 }
+
+}  // namespace varnholt

@@ -14,6 +14,8 @@
  */
 #pragma once
 
+namespace varnholt {
+
 class Packet {
 public:
     // No address, no payload, port 0.
@@ -48,3 +50,5 @@ public:
     int port = 0;
     int size = 0;
 };
+
+}  // namespace varnholt

@@ -9,6 +9,8 @@
  */
 #pragma once
 
+namespace varnholt {
+
 class Packet;
 
 // Serves or answers a received datagram that is the remote console's, which
@@ -17,3 +19,5 @@ class Packet;
 bool rcon_receive(const Packet& packet);
 // Once per frame: ends a request whose server has been silent too long.
 void rcon_frame();
+
+}  // namespace varnholt

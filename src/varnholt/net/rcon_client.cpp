@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <sodium.h>
 
+namespace varnholt {
+
 namespace rcon {
 namespace {
 // A fresh cookie per request, so its one command is always the first.
@@ -94,3 +96,5 @@ bool Client::take_output(const char* data, std::size_t size, const Key& key, Pro
     return true;
 }
 }
+
+}  // namespace varnholt

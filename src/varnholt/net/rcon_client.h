@@ -18,6 +18,8 @@
 
 #include "varnholt/net/rcon_protocol.h"
 
+namespace varnholt {
+
 namespace rcon {
 class Client {
 public:
@@ -68,3 +70,5 @@ private:
     std::string partial_line;
 };
 }
+
+}  // namespace varnholt

@@ -17,6 +17,8 @@
 #include "varnholt/net/rcon_server.h"
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 // The remote console's side of the console: the key, the commands, and the
 // frame work that serves remote commands and prints the answers to this
 // engine's own. The key is read from rcon_key whenever it is needed.
@@ -216,3 +218,5 @@ void rcon_frame()
         console << "No answer from " << dotted(waited_for.address) << ' ' << waited_for.port << " within "
                 << rcon::Client::answer_time.count() << " seconds" << std::endl;
 }
+
+}  // namespace varnholt

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sodium.h>
 
+namespace varnholt {
+
 namespace rcon {
 static_assert(key_size == crypto_aead_xchacha20poly1305_ietf_KEYBYTES, "the key is an AEAD key");
 static_assert(nonce_size == crypto_aead_xchacha20poly1305_ietf_NPUBBYTES, "XChaCha20 nonces");
@@ -185,3 +187,5 @@ std::uint64_t get_u64(const unsigned char* bytes)
     return value;
 }
 }
+
+}  // namespace varnholt

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace varnholt {
+
 namespace rcon {
 // No n_send datagram longer than one byte begins with a zero byte: its text
 // is a C string followed by its zero.
@@ -115,3 +117,5 @@ bool read_header(const char* data, std::size_t size, Header& header);
 void put_u64(std::string& bytes, std::uint64_t value);
 std::uint64_t get_u64(const unsigned char* bytes);
 }
+
+}  // namespace varnholt

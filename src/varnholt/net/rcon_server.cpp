@@ -4,6 +4,8 @@
 #include <utility>
 #include <sodium.h>
 
+namespace varnholt {
+
 namespace rcon {
 static_assert(sizeof(std::uint64_t) * 2 + crypto_auth_BYTES == cookie_size, "serial, time, MAC");
 
@@ -210,3 +212,5 @@ Server::Result Server::refuse(Refusal refusal, const Peer& from, Clock::time_poi
     return result;
 }
 }
+
+}  // namespace varnholt

@@ -30,6 +30,8 @@
 
 #include "varnholt/net/rcon_protocol.h"
 
+namespace varnholt {
+
 namespace rcon {
 enum class Refusal { none, off, ignored, malformed, bad_tag, bad_cookie, expired, replayed };
 // The words a log line gives the reason, such as "replayed".
@@ -98,3 +100,5 @@ private:
     std::vector<AddressRecord> addresses;
 };
 }
+
+}  // namespace varnholt

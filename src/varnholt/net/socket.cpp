@@ -11,6 +11,8 @@
 
 #include "varnholt/net/packet.h"
 
+namespace varnholt {
+
 namespace {
 // An IPv4 datagram carries at most 65507 payload bytes, so a datagram is
 // never cut short here. One buffer serves every socket: there is one thread.
@@ -144,3 +146,5 @@ bool Socket::fail(const char* why)
     reason = why;
     return false;
 }
+
+}  // namespace varnholt

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+namespace varnholt {
+
 class Packet;
 
 // The first IPv4 address of a host name or dotted address, as four bytes in
@@ -65,3 +67,5 @@ private:
     bool opened = false;
     std::string reason;
 };
+
+}  // namespace varnholt

@@ -6,6 +6,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+namespace varnholt {
+
 namespace {
 constexpr std::size_t block_size = 65536;
 constexpr std::size_t max_line_length = line_size - 1;
@@ -95,3 +97,5 @@ bool LineReader::take_line(char (&line)[line_size])
         return true;
     }
 }
+
+}  // namespace varnholt

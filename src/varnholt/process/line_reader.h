@@ -17,6 +17,8 @@
 
 #include "varnholt/base/limits.h"
 
+namespace varnholt {
+
 class LineReader {
 public:
     explicit LineReader(int fd) : fd(fd) {}
@@ -50,3 +52,5 @@ private:
     bool did_read = false;    // by the last next_line
     int poll_error = 0;       // not yet taken
 };
+
+}  // namespace varnholt

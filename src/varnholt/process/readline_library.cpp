@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <string>
 
+namespace varnholt {
+
 namespace {
 bool load(ReadlineLibrary& library)
 {
@@ -29,3 +31,5 @@ const ReadlineLibrary* readline_library()
     static const bool loaded = load(library);
     return loaded ? &library : nullptr;
 }
+
+}  // namespace varnholt

@@ -16,6 +16,8 @@
 #include <readline/history.h>
 #include <readline/readline.h>
 
+namespace varnholt {
+
 #define VARNHOLT_READLINE_SYMBOLS(X)                                                             \
     X(rl_callback_handler_install) X(rl_callback_handler_remove) X(rl_callback_read_char)       \
     X(rl_callback_sigcleanup) X(rl_clear_visible_line) X(rl_crlf) X(rl_deprep_terminal)          \
@@ -38,3 +40,5 @@ struct ReadlineLibrary {
 // The library, loaded on the first call; null, then and ever after, when it
 // cannot be loaded or lacks one of the entries.
 const ReadlineLibrary* readline_library();
+
+}  // namespace varnholt

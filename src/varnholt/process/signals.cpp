@@ -9,6 +9,8 @@
 
 #include "varnholt/engine/system.h"
 
+namespace varnholt {
+
 namespace {
 constexpr std::size_t max_waited = 4;  // descriptors in one sys_wait
 
@@ -120,3 +122,5 @@ void sys_wait(std::initializer_list<int> descriptors, int milliseconds)
     }
     sigprocmask(SIG_SETMASK, &outside, nullptr);
 }
+
+}  // namespace varnholt

@@ -21,6 +21,8 @@
 
 #include <initializer_list>
 
+namespace varnholt {
+
 // Installs the handlers. Called once, first thing in main. Whether a stop
 // was requested is sys_stop_requested (engine/system.h).
 void sys_init_signals();
@@ -47,3 +49,5 @@ void sys_raise_default(int number);
 // A request that arrives just before the wait still ends it at once: the
 // stop signals are held back from the check until the wait begins.
 void sys_wait(std::initializer_list<int> descriptors, int milliseconds);
+
+}  // namespace varnholt

@@ -11,6 +11,8 @@
 #include "varnholt/process/signals.h"
 #include "varnholt/process/terminal_console.h"
 
+namespace varnholt {
+
 Variable<std::string> sys_prompt("sys_prompt", "]", saved);
 
 namespace {
@@ -93,3 +95,5 @@ void sys_input_shutdown()
         terminal_close();
     on_terminal = false;
 }
+
+}  // namespace varnholt

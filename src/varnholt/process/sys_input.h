@@ -14,6 +14,8 @@
 
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 // The prompt text; one space is always added after it.
 extern Variable<std::string> sys_prompt;
 
@@ -32,3 +34,5 @@ bool sys_input_interrupt();
 // Gives the terminal back and saves the typed history, if the terminal
 // console ran. Called first in the shutdown.
 void sys_input_shutdown();
+
+}  // namespace varnholt

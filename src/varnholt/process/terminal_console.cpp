@@ -24,6 +24,8 @@
 #include "varnholt/vfs/vfs.h"
 #include "varnholt/vfs/vfs_stream.h"
 
+namespace varnholt {
+
 namespace {
 constexpr const char* history_name = "console_history";
 constexpr int history_limit = 500;
@@ -453,3 +455,5 @@ void terminal_close()
     sys_handle_signal(SIGTSTP, SIG_DFL);
     save_history();
 }
+
+}  // namespace varnholt

@@ -16,6 +16,8 @@
 
 #include "varnholt/base/limits.h"
 
+namespace varnholt {
+
 // What one poll of the terminal found.
 enum class TerminalInput {
     none,  // no key was waiting
@@ -49,3 +51,5 @@ inline void terminal_prompt(const std::string&) {}
 inline bool terminal_interrupt(const std::string&) { return false; }
 inline void terminal_close() {}
 #endif
+
+}  // namespace varnholt

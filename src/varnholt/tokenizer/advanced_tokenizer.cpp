@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace varnholt {
+
 namespace {
 // Compared in this order. ">>=" and "<<=" are deliberately absent: operators
 // are recognised two characters at a time, so "a>>=b" gives a, >>, = and b.
@@ -89,3 +91,5 @@ const char* AdvancedTokenizer::scan_token()
         });
     }
 }
+
+}  // namespace varnholt

@@ -7,6 +7,8 @@
 
 #include "varnholt/tokenizer/buffered_tokenizer.h"
 
+namespace varnholt {
+
 class AdvancedTokenizer : public BufferedTokenizer {
 public:
     // `text` must not be null; the tokenizer scans a private copy.
@@ -15,3 +17,5 @@ public:
 protected:
     const char* scan_token() override;
 };
+
+}  // namespace varnholt

@@ -4,6 +4,8 @@
 
 #include "varnholt/base/copy_string.h"
 
+namespace varnholt {
+
 BufferedTokenizer::BufferedTokenizer(const char* source)
     : text(copy_string(source)), cursor(text), end(text + std::strlen(text))
 {
@@ -80,3 +82,5 @@ const char* BufferedTokenizer::too_long(const char* message)
     set_error(line, message);
     return nullptr;
 }
+
+}  // namespace varnholt

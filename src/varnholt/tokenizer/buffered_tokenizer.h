@@ -13,6 +13,8 @@
 #include "varnholt/base/white_space.h"
 #include "varnholt/tokenizer/tokenizer.h"
 
+namespace varnholt {
+
 class BufferedTokenizer : public Tokenizer {
 public:
     static constexpr int buffer_size = line_size;
@@ -69,3 +71,5 @@ protected:
 private:
     const char* too_long(const char* message);
 };
+
+}  // namespace varnholt

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+namespace varnholt {
+
 namespace {
 // One flag per byte, built at compile time: a table look-up per character
 // instead of a chain of comparisons.
@@ -139,3 +141,5 @@ std::size_t scan_console_tokens(const char*& cursor, const char* end, TokenSpan*
         ++count;
     return count;
 }
+
+}  // namespace varnholt

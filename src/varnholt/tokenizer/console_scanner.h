@@ -17,6 +17,8 @@
 
 #include "varnholt/base/limits.h"
 
+namespace varnholt {
+
 // The longest token or string content, without its terminating zero.
 constexpr std::size_t max_console_token_length = line_size - 1;
 
@@ -44,3 +46,5 @@ ConsoleScan scan_console_token(const char*& cursor, const char* end, TokenSpan& 
 // `capacity` means the scan has ended (at the end or at a token over the
 // limit).
 std::size_t scan_console_tokens(const char*& cursor, const char* end, TokenSpan* tokens, std::size_t capacity);
+
+}  // namespace varnholt

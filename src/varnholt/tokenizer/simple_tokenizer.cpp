@@ -5,6 +5,8 @@
 
 #include "varnholt/tokenizer/console_scanner.h"
 
+namespace varnholt {
+
 static_assert(max_console_token_length == BufferedTokenizer::max_token_length,
               "console tokens fit the token buffer");
 
@@ -34,3 +36,5 @@ const char* SimpleTokenizer::scan_token()
     }
     return nullptr;
 }
+
+}  // namespace varnholt

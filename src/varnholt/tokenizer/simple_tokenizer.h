@@ -6,6 +6,8 @@
 
 #include "varnholt/tokenizer/buffered_tokenizer.h"
 
+namespace varnholt {
+
 class SimpleTokenizer : public BufferedTokenizer {
 public:
     // `text` must not be null; the tokenizer scans a private copy.
@@ -14,3 +16,5 @@ public:
 protected:
     const char* scan_token() override;
 };
+
+}  // namespace varnholt

@@ -1,5 +1,7 @@
 #include "varnholt/tokenizer/tokenizer.h"
 
+namespace varnholt {
+
 const char* Tokenizer::error() const
 {
     if (!error_text)
@@ -13,3 +15,5 @@ void Tokenizer::set_error(int line, const char* message)
     error_text = message && *message ? message : nullptr;
     error_line = line;
 }
+
+}  // namespace varnholt

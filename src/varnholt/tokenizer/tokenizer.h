@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace varnholt {
+
 class Tokenizer {
 public:
     Tokenizer() = default;
@@ -42,3 +44,5 @@ private:
     int error_line = 0;
     mutable std::string formatted;
 };
+
+}  // namespace varnholt

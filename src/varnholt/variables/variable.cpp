@@ -10,6 +10,8 @@
 #include "varnholt/base/white_space.h"
 #include "varnholt/console/console.h"
 
+namespace varnholt {
+
 namespace {
 // The list with its sentinel and the index of every linked variable by
 // name, created together on first use and destroyed after every member.
@@ -336,3 +338,5 @@ bool VariableList::may_set_secret(const char* line)
     }
     return false;
 }
+
+}  // namespace varnholt

@@ -22,6 +22,8 @@
 #include "varnholt/base/timer.h"
 #include "varnholt/console/function.h"
 
+namespace varnholt {
+
 // The persistent flag of the constructors below, named where a variable is
 // declared: whether the configuration writer saves the variable.
 constexpr bool saved = true, not_saved = false;
@@ -134,3 +136,5 @@ bool reset_by_name(const char* name);
 // looked into one level deep, not through a "$name" inside a value.
 bool may_set_secret(const char* line);
 }
+
+}  // namespace varnholt

@@ -9,6 +9,8 @@
 #include "varnholt/tokenizer/simple_tokenizer.h"
 #include "varnholt/vfs/save_file.h"
 
+namespace varnholt {
+
 namespace {
 // A variable made by `set`. Its class tells `del` that it may destroy it;
 // the VariableList keeps the order of creation.
@@ -172,3 +174,5 @@ bool write_config(const char* file_name)
     }
     return vfs_save_file(file_name, file.str());
 }
+
+}  // namespace varnholt

@@ -13,6 +13,8 @@
 
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 // The variables `set` has created and `del` has not destroyed, oldest
 // first. Collected from the VariableList on every call: for checks, not for
 // paths that run per line.
@@ -22,3 +24,5 @@ std::vector<Variable<std::string>*> created_variables();
 // `file_name` under the data directories, replacing the file whole or not
 // at all (see vfs_save_file). False when it cannot be written.
 bool write_config(const char* file_name);
+
+}  // namespace varnholt

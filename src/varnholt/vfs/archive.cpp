@@ -6,6 +6,8 @@
 
 #include "varnholt/base/copy_string.h"
 
+namespace varnholt {
+
 namespace {
 VFS_BaseArchive::Chain& chain()
 {
@@ -98,3 +100,5 @@ bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::open
     }
     return buffer.open(path, mode) != nullptr;
 }
+
+}  // namespace varnholt

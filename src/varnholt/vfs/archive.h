@@ -11,6 +11,8 @@
 
 #include "varnholt/base/intrusive_list.h"
 
+namespace varnholt {
+
 class VFS_BaseArchive {
 public:
     // Created on first use: formats in other files may register before this
@@ -67,3 +69,5 @@ private:
 // Opens `path` in `buffer`; a directory never opens. A file that the open
 // creates gets the permission bits 0664, less the file-creation mask.
 bool vfs_open_file(std::filebuf& buffer, const std::string& path, std::ios::openmode mode);
+
+}  // namespace varnholt

@@ -11,6 +11,8 @@
 #include "varnholt/vfs/archive.h"
 #include "varnholt/vfs/vfs.h"
 
+namespace varnholt {
+
 namespace {
 enum class Saved { yes, failed, not_here };
 
@@ -126,3 +128,5 @@ bool vfs_save_file(const char* name, const std::string& content, mode_t new_mode
     }
     return false;
 }
+
+}  // namespace varnholt

@@ -9,6 +9,8 @@
 #include <string>
 #include <sys/types.h>
 
+namespace varnholt {
+
 // The permission bits a file gets when a save creates it, less the
 // file-creation mask: one that others may read, or one only its owner may.
 constexpr mode_t shared_file = 0664, private_file = 0600;
@@ -23,3 +25,5 @@ constexpr mode_t shared_file = 0664, private_file = 0600;
 // place. On failure the temporary file is removed and false returned. A
 // regular file that already holds `content` is left as it is.
 bool vfs_save_file(const char* name, const std::string& content, mode_t new_mode = shared_file);
+
+}  // namespace varnholt

@@ -3,6 +3,8 @@
 #include "varnholt/console/console.h"
 #include "varnholt/vfs/archive.h"
 
+namespace varnholt {
+
 ConstVariable<std::string> basepath("basepath", "./data", not_saved);
 ConstVariable<std::string> gamepath("gamepath", "./data", not_saved);
 
@@ -33,3 +35,5 @@ int vfs_close()
     console << "Closing file system..." << std::endl;
     return 0;
 }
+
+}  // namespace varnholt

@@ -11,6 +11,8 @@
 
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 extern ConstVariable<std::string> basepath;
 extern ConstVariable<std::string> gamepath;
 
@@ -20,3 +22,5 @@ int vfs_init();
 int vfs_add_path(const char* path);
 // Writes "Closing file system...". Streams still work afterwards.
 int vfs_close();
+
+}  // namespace varnholt

@@ -3,6 +3,8 @@
 #include "varnholt/vfs/archive.h"
 #include "varnholt/vfs/vfs.h"
 
+namespace varnholt {
+
 namespace {
 bool open_in_data_directories(std::filebuf& buffer, const char* name, std::ios::openmode mode)
 {
@@ -46,3 +48,5 @@ void vfs_ostream::close()
     if (!buffer.close())
         setstate(std::ios::failbit);
 }
+
+}  // namespace varnholt

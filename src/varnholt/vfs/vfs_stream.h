@@ -10,6 +10,8 @@
 #include <istream>
 #include <ostream>
 
+namespace varnholt {
+
 class vfs_istream : public std::istream {
 public:
     vfs_istream(const char* name, std::ios::openmode mode = std::ios::in);
@@ -34,3 +36,5 @@ public:
 private:
     std::filebuf buffer;
 };
+
+}  // namespace varnholt

@@ -3,6 +3,8 @@
 #include "varnholt/console/console.h"
 #include "varnholt/engine/system.h"
 
+namespace varnholt {
+
 Variable<int> vid_width("vid_width", 640, saved);
 Variable<int> vid_height("vid_height", 480, saved);
 Variable<int> vid_bpp("vid_bpp", 16, saved);
@@ -92,3 +94,5 @@ void vid_frame_begin()
 void vid_frame_end()
 {
 }
+
+}  // namespace varnholt

@@ -9,6 +9,8 @@
 
 #include "varnholt/variables/variable.h"
 
+namespace varnholt {
+
 extern Variable<int> vid_width;
 extern Variable<int> vid_height;
 extern Variable<int> vid_bpp;
@@ -31,3 +33,5 @@ bool vid_close_mode();
 // Frame steps: before the client's, and last in every frame.
 void vid_frame_begin();
 void vid_frame_end();
+
+}  // namespace varnholt
