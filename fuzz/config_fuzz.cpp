@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "varnholt/console/console.h"
+#include "varnholt/engine/config_writer.h"
 #include "fuzz_support.h"
 #include "tests/reset_variables.h"
 #include "varnholt/variables/variable.h"

@@ -5,6 +5,7 @@
 
 #include "console_capture.h"
 #include "data_directory.h"
+#include "varnholt/engine/config_writer.h"
 #include "varnholt/variables/variable_commands.h"
 
 using namespace varnholt;

@@ -1,7 +1,6 @@
 #include "varnholt/base/command_line.h"
 
 #include "varnholt/base/name_index.h"
-#include "varnholt/console/arg_list.h"
 
 namespace varnholt {
 
@@ -35,13 +34,6 @@ CommandLine group_command_line(int count, const char* const* words, int from)
 bool is_set_group(const char* const* words, const CommandGroup& group)
 {
     return same_name(words[group.first] + 1, name_key("set"));
-}
-
-ArgList command_args(const char* const* words, const CommandGroup& group)
-{
-    std::vector<const char*> command(words + group.first, words + group.first + group.count);
-    ++command[0];  // past the "+"
-    return ArgList(group.count, command.data());
 }
 
 }  // namespace varnholt

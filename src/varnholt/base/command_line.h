@@ -7,15 +7,14 @@
  * Console::execute_command_line and the start-up group the arguments the
  * same way; the start-up runs the `set` groups both before and after
  * init.cfg, and the others once after it. It works on the plain argument
- * vector and needs nothing of the console but ArgList.
+ * vector and needs nothing of the console; command_args (console/arg_list.h)
+ * makes a group a command line.
  */
 #pragma once
 
 #include <vector>
 
 namespace varnholt {
-
-class ArgList;
 
 // Written before the first group that runs.
 constexpr const char* command_line_heading = "Executing commands from command line...";
@@ -37,8 +36,5 @@ struct CommandLine {
 CommandLine group_command_line(int count, const char* const* words, int from);
 // Whether the group's command is `set`, in any letter case.
 bool is_set_group(const char* const* words, const CommandGroup& group);
-// The group as a command line of its own: the command's name without its
-// "+", then its arguments, copied.
-ArgList command_args(const char* const* words, const CommandGroup& group);
 
 }  // namespace varnholt

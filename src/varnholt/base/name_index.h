@@ -79,6 +79,41 @@ inline bool same_name(const char* name, const NameKey& key)
     return !name[key.length];
 }
 
+// Whether two zero-terminated names are equal ignoring ASCII case.
+inline bool same_name(const char* a, const char* b)
+{
+    for (; *a && *b; ++a, ++b) {
+        if (!name_detail::same_character(*a, *b))
+            return false;
+    }
+    return *a == *b;
+}
+
+// How many leading characters two zero-terminated names share, ignoring
+// ASCII case.
+inline std::size_t shared_name_length(const char* a, const char* b)
+{
+    std::size_t length = 0;
+    while (a[length] && name_detail::same_character(a[length], b[length]))
+        ++length;
+    return length;
+}
+
+// Orders names ignoring ASCII case (as if lower case), then by their bytes:
+// negative, zero or positive as `a` comes first, equals `b` or comes last.
+inline int compare_names(const char* a, const char* b)
+{
+    const std::size_t shared = shared_name_length(a, b);
+    const auto lower = [](char c) -> int { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : static_cast<unsigned char>(c); };
+    if (a[shared] || b[shared])
+        return lower(a[shared]) - lower(b[shared]);
+    for (; *a; ++a, ++b) {
+        if (*a != *b)
+            return static_cast<unsigned char>(*a) - static_cast<unsigned char>(*b);
+    }
+    return 0;
+}
+
 // The link an object keeps in its hash chain.
 template <typename T>
 struct NameLink {

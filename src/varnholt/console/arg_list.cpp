@@ -1,54 +1,16 @@
 #include "varnholt/console/arg_list.h"
 
-#include <algorithm>
 #include <cstring>
-#include <ostream>
-#include <streambuf>
-#include <strings.h>
 #include <vector>
 
+#include "varnholt/base/command_line.h"
+#include "varnholt/base/name_index.h"
 #include "varnholt/tokenizer/console_scanner.h"
-#include "varnholt/variables/variable.h"
 
 namespace varnholt {
 
 namespace {
-// A substituted value is read back through a 256-byte line: 255 characters
-// and the zero.
-constexpr std::size_t value_size = 256;
-
-// Keeps the first 255 characters written to it and drops the rest, so that
-// a substituted value is written straight into its argument, without a
-// string stream or an allocation.
-class ValueBuffer : public std::streambuf {
-public:
-    // From now on writes go to `destination`, which holds value_size bytes.
-    void restart(char* destination) { setp(destination, destination + value_size - 1); }
-    // Ends what was written since restart() at its first line feed.
-    void end_first_line() { *std::find(pbase(), pptr(), '\n') = '\0'; }
-
-protected:
-    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char* s, std::streamsize count) override
-    {
-        const std::streamsize kept = std::min<std::streamsize>(count, epptr() - pptr());
-        std::copy(s, s + kept, pptr());
-        pbump(static_cast<int>(kept));
-        return count;
-    }
-};
-
-// Writes the first line of the variable's value, at most 255 characters and
-// a zero, to `destination`.
-void write_value(BaseVariable& variable, char* destination)
-{
-    static ValueBuffer buffer;
-    static std::ostream value(&buffer);
-    buffer.restart(destination);
-    value.clear();
-    variable.print(value);
-    buffer.end_first_line();
-}
+Substitution substitute = nullptr;
 
 // The tokens of one line, up to its end or a token over the limit, side by
 // side: a fixed array holds those of any ordinary line, a vector all of a
@@ -125,7 +87,8 @@ ArgList::ArgList(const char* line)
     // after it and becomes its word: every token is a piece of the line,
     // and what follows one (a blank, a quote, a comment, the end) belongs to
     // no other. Then a 256-byte slot for each value that may be substituted.
-    char* storage = reserve(tokens.size(), 2 * (length + 1) + dollar_signs(line, length) * value_size);
+    char* storage
+        = reserve(tokens.size(), 2 * (length + 1) + dollar_signs(line, length) * substituted_value_size);
     text = store(storage, line, length);
     char* const words = store(storage, line, length);
     char** next = argv;
@@ -134,10 +97,9 @@ ArgList::ArgList(const char* line)
         word[token.length] = '\0';
         if (word[0] != '$') {
             *next++ = word;
-        } else if (BaseVariable* variable = VariableList::find(word + 1, token.length - 1)) {
-            write_value(*variable, storage);
+        } else if (substitute && substitute(word + 1, token.length - 1, storage)) {
             *next++ = storage;
-            storage += value_size;
+            storage += substituted_value_size;
         }
         // An unknown name drops its token; the next one takes the slot.
     }
@@ -169,10 +131,22 @@ const char* ArgList::arg(int index) const
 bool ArgList::has_arg(const char* word) const
 {
     for (int i = 0; i < argc; ++i) {
-        if (argv[i] && strcasecmp(argv[i], word) == 0)
+        if (argv[i] && same_name(argv[i], word))
             return true;
     }
     return false;
+}
+
+void set_substitution(Substitution substitution)
+{
+    substitute = substitution;
+}
+
+ArgList command_args(const char* const* words, const CommandGroup& group)
+{
+    std::vector<const char*> command(words + group.first, words + group.first + group.count);
+    ++command[0];  // past the "+"
+    return ArgList(group.count, command.data());
 }
 
 }  // namespace varnholt

@@ -8,12 +8,19 @@
  * one. Exactly the first `argc` elements are valid. A list built from a line
  * lives while that line executes; the process arguments' list lives for the
  * whole run. Lists are never copied or moved.
+ *
+ * "$name" words are replaced through a hook that the variables install
+ * (variables/variable.h), so that the console core knows nothing of them.
  */
 #pragma once
 
 #include <cstddef>
 
+#include "varnholt/base/limits.h"
+
 namespace varnholt {
+
+struct CommandGroup;
 
 class ArgList {
 public:
@@ -22,7 +29,8 @@ public:
     ArgList(int count, const char* const* words);
     // The tokens of `text` (copied into `text`), with every token that begins
     // with "$" replaced by the value of the variable it names, or dropped when
-    // no variable has that name. A null text gives an empty list.
+    // no variable has that name (or no substitution is installed). A null
+    // text gives an empty list.
     explicit ArgList(const char* text);
     ~ArgList();
     ArgList(const ArgList&) = delete;
@@ -50,5 +58,16 @@ private:
     char** allocated = nullptr;  // owned, array-allocated; null while `local` serves
     alignas(char*) char local[local_size];
 };
+
+// Writes the first line of the value of the variable named by the `length`
+// characters at `name` (at most substituted_value_size - 1 characters and a
+// zero) to `destination`; false, writing nothing, when there is none.
+using Substitution = bool (*)(const char* name, std::size_t length, char* destination);
+// The one substitution every list built from a line uses from now on.
+void set_substitution(Substitution substitution);
+
+// A group of the process arguments (base/command_line.h) as a command line
+// of its own: the command's name without its "+", then its arguments, copied.
+ArgList command_args(const char* const* words, const CommandGroup& group);
 
 }  // namespace varnholt

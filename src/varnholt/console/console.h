@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <ostream>
 
+#include "varnholt/base/limits.h"
 #include "varnholt/console/console_stream_buffer.h"
 
 namespace varnholt {
@@ -29,9 +30,7 @@ constexpr bool echoed = true, not_echoed = false;
 
 class Console : public std::ostream {
 public:
-    // Lines may run commands that run lines (exec, eval) this deep; a line
-    // beyond it is refused with a message instead of exhausting the stack.
-    static constexpr int max_nesting = 64;
+    static constexpr int max_nesting = max_command_nesting;
 
     // Allocates the history and writes "Console initialized" into it.
     explicit Console(int history_size);
@@ -47,6 +46,10 @@ public:
     void execute_text(const char* text);
     // Runs the "+command args..." groups of the process arguments.
     void execute_command_line();
+    // The process arguments that execute_command_line reads (not owned,
+    // may be null); the start-up records them.
+    void set_program_args(ArgList* args) { program_args_ = args; }
+    ArgList* program_args() const { return program_args_; }
 
     int add_stream(std::ostream* stream) { return buffer.add_stream(stream); }
     void remove_stream(int id) { buffer.remove_stream(id); }
@@ -63,6 +66,7 @@ private:
     ConsoleStreamBuffer buffer;
     bool startup_complete = false;
     int depth = 0;  // lines being executed right now, outermost included
+    ArgList* program_args_ = nullptr;
 };
 
 extern Console& console;

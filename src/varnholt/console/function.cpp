@@ -1,7 +1,5 @@
 #include "varnholt/console/function.h"
 
-#include <strings.h>
-
 #include "varnholt/base/copy_string.h"
 #include "varnholt/console/console.h"
 
@@ -97,7 +95,7 @@ void ls_cmds_command(ArgList&)
 {
     int count = 0;
     for (Function* f = FunctionList::head().next(); f; f = f->next()) {
-        if (f->name() && f->type_name() && strcasecmp(f->type_name(), "Command") == 0) {
+        if (f->name() && f->type_name() && same_name(f->type_name(), "Command")) {
             console << f->name() << std::endl;
             ++count;
         }

@@ -8,6 +8,7 @@
 #include "varnholt/base/byte_order.h"
 #include "varnholt/base/timer.h"
 #include "varnholt/console/console.h"
+#include "varnholt/engine/config_writer.h"
 #include "varnholt/engine/host.h"
 #include "varnholt/engine/startup_commands.h"
 #include "varnholt/engine/system.h"
@@ -31,7 +32,6 @@ constexpr int idle_wait_ms = 50;
 // The longest the console's output waits in a run of busy frames.
 constexpr auto output_delay = std::chrono::milliseconds(1);
 
-ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts or the command line's commands
 // short: the settings are only partly loaded, and saving them would lose
 // the rest for good.
@@ -54,12 +54,7 @@ Command time_stop("time_stop", time_stop_command);
 void common_init(ArgList* args)
 {
     byteorder_init();
-    recorded_args = args;
-}
-
-ArgList* program_args()
-{
-    return recorded_args;
+    console.set_program_args(args);
 }
 
 void eng_run(ArgList& args)

@@ -16,8 +16,6 @@ class ArgList;
 // Whether SIGINT or SIGTERM has arrived; the engine then stops at the start
 // of the next frame, and running scripts stop at their next line.
 bool sys_stop_requested();
-// The process arguments recorded at start-up (not owned), or null before.
-ArgList* program_args();
 
 // Hooks for a platform with a screen; they do nothing here.
 void sys_clear_screen();

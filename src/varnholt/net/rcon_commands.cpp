@@ -4,8 +4,8 @@
 #include <arpa/inet.h>
 #include <ostream>
 #include <sodium.h>
-#include <streambuf>
 
+#include "varnholt/base/capture_buffer.h"
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
@@ -44,34 +44,6 @@ rcon::Server& server()
     static rcon::Server instance;
     return instance;
 }
-
-// Keeps the first `limit` characters written to it and drops the rest, so
-// that a command printing without end costs bounded memory.
-class CaptureBuffer : public std::streambuf {
-public:
-    explicit CaptureBuffer(std::size_t limit) : limit(limit) {}
-    const std::string& text() const { return captured; }
-
-protected:
-    int_type overflow(int_type c) override
-    {
-        if (traits_type::eq_int_type(c, traits_type::eof()))
-            return traits_type::not_eof(c);
-        const char character = traits_type::to_char_type(c);
-        xsputn(&character, 1);
-        return c;
-    }
-    std::streamsize xsputn(const char* text, std::streamsize count) override
-    {
-        const auto room = limit - captured.size();
-        captured.append(text, std::min(room, static_cast<std::size_t>(count)));
-        return count;
-    }
-
-private:
-    std::size_t limit;
-    std::string captured;
-};
 
 std::string dotted(std::uint32_t address)
 {

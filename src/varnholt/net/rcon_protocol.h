@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "varnholt/base/limits.h"
+
 namespace varnholt {
 
 namespace rcon {
@@ -36,10 +38,10 @@ constexpr std::size_t random_size = 16;
 constexpr std::size_t cookie_size = 48;
 constexpr std::size_t sequence_size = 8;
 
-constexpr std::size_t max_datagram = 1200;
-constexpr int max_outputs = 16;
+constexpr std::size_t max_datagram = remote_datagram_size;
+constexpr int max_outputs = remote_output_datagrams;
 // A console line's length without its zero.
-constexpr std::size_t max_command = 1023;
+constexpr std::size_t max_command = remote_command_length;
 
 constexpr std::size_t hello_size = prefix_size + 1 + nonce_size + random_size + cookie_size + tag_size;
 constexpr std::size_t cookie_reply_size = hello_size;

@@ -39,13 +39,13 @@ const char* refusal_text(Refusal refusal);
 
 class Server {
 public:
-    static constexpr int failure_limit = 5;
+    static constexpr int failure_limit = remote_failures_before_ignoring;
     static constexpr std::chrono::seconds failure_memory {60};
     static constexpr std::chrono::seconds ignore_time {60};
     static constexpr std::chrono::seconds cookie_lifetime {120};
     static constexpr std::chrono::seconds log_interval {10};
-    static constexpr std::size_t max_addresses = 256;
-    static constexpr std::size_t max_cookies = 64;
+    static constexpr std::size_t max_addresses = remote_tracked_addresses;
+    static constexpr std::size_t max_cookies = remote_live_cookies;
 
     enum class Verdict { answer, run, refused };
     struct Result {

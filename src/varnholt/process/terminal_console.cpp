@@ -15,6 +15,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "varnholt/base/capture_buffer.h"
+#include "varnholt/base/limits.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/process/readline_library.h"
@@ -28,10 +30,6 @@ namespace varnholt {
 
 namespace {
 constexpr const char* history_name = "console_history";
-constexpr int history_limit = 500;
-// A long paste spreads over several frames, so the socket and the host
-// keep their turn.
-constexpr int keys_per_poll = 4096;
 
 // Readline, from terminal_open on; every call to it goes through here.
 const ReadlineLibrary* rl = nullptr;
@@ -63,36 +61,22 @@ void write_above(const std::string& text)
 
 // std::cout's buffer on the terminal: the console's output waits here until
 // std::cout is flushed, once per frame.
-class PendingOutput : public std::streambuf {
+class PendingOutput : public CaptureBuffer {
 protected:
-    int_type overflow(int_type c) override
-    {
-        if (!traits_type::eq_int_type(c, traits_type::eof()))
-            text.push_back(traits_type::to_char_type(c));
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* s, std::streamsize count) override
-    {
-        text.append(s, static_cast<std::size_t>(count));
-        return count;
-    }
     int sync() override
     {
-        if (text.empty())
+        if (captured.empty())
             return 0;
         // The prompt must start a line of its own.
-        if (text.back() != '\n')
-            text.push_back('\n');
-        write_above(text);
+        if (captured.back() != '\n')
+            captured.push_back('\n');
+        write_above(captured);
         // A huge listing once keeps no memory for good.
-        if (text.capacity() > 65536)
-            std::string().swap(text);
-        text.clear();
+        if (captured.capacity() > 65536)
+            release();
+        clear();
         return 0;
     }
-
-private:
-    std::string text;
 };
 
 PendingOutput pending_output;
@@ -197,7 +181,7 @@ bool history_found = false;
 
 void load_history()
 {
-    rl->stifle_history(history_limit);
+    rl->stifle_history(terminal_history_lines);
     vfs_istream file(history_name);
     history_found = file.is_open();
     for (std::string line; file.is_open() && std::getline(file, line);)
@@ -220,23 +204,9 @@ void save_history()
         console << "Error writing \"" << history_name << '"' << std::endl;
 }
 
-char ascii_lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// How many leading characters `a` and `b` share, ignoring ASCII case.
-std::size_t shared_length(const char* a, const char* b)
-{
-    std::size_t length = 0;
-    while (a[length] && ascii_lower(a[length]) == ascii_lower(b[length]))
-        ++length;
-    return length;
-}
-
 bool starts_with_ignoring_case(const char* name, const std::string& start)
 {
-    return name && shared_length(start.c_str(), name) == start.size();
+    return name && shared_name_length(start.c_str(), name) == start.size();
 }
 
 bool is_command(const std::string& word, const char* name)
@@ -298,7 +268,7 @@ char** match_list(const std::set<std::string>& candidates)
     const std::string& first = *candidates.begin();
     std::size_t common = first.size();
     for (const std::string& other : candidates)
-        common = std::min(common, shared_length(first.c_str(), other.c_str()));
+        common = std::min(common, shared_name_length(first.c_str(), other.c_str()));
     char** list = static_cast<char**>(std::malloc((candidates.size() + 2) * sizeof(char*)));
     std::size_t next = 0;
     list[next++] = strdup(first.substr(0, common).c_str());
@@ -385,7 +355,7 @@ TerminalInput terminal_poll(char (&line)[line_size])
 {
     take_signals();
     bool took = false;
-    for (int keys = 0; keys < keys_per_poll && editing && key_waiting(); ++keys) {
+    for (int keys = 0; keys < terminal_keys_per_frame && editing && key_waiting(); ++keys) {
         rl->rl_callback_read_char();
         took = true;
     }

@@ -7,15 +7,20 @@
 #include <limits>
 #include <sstream>
 
+#include "varnholt/base/capture_buffer.h"
 #include "varnholt/base/white_space.h"
 #include "varnholt/console/console.h"
 
 namespace varnholt {
 
 namespace {
+bool substitute_value(const char* name, std::size_t length, char* destination);
+
 // The list with its sentinel and the index of every linked variable by
 // name, created together on first use and destroyed after every member.
+// Once there are variables, "$name" words stand for their values.
 struct Registry {
+    Registry() { set_substitution(substitute_value); }
     BaseVariable::List list {nullptr, nullptr, false};
     BaseVariable::Index index;
 };
@@ -24,6 +29,25 @@ Registry& registry()
 {
     static Registry instance;
     return instance;
+}
+
+// Writes the first line of the named variable's value, at most
+// substituted_value_size - 1 characters and a zero, to `destination`.
+bool substitute_value(const char* name, std::size_t length, char* destination)
+{
+    BaseVariable* variable = VariableList::find(name, length);
+    if (!variable)
+        return false;
+    static CaptureBuffer buffer(substituted_value_size - 1);
+    static std::ostream value(&buffer);
+    buffer.clear();
+    value.clear();
+    variable->print(value);
+    const std::string& text = buffer.text();
+    const std::size_t kept = std::min(text.find('\n'), text.size());
+    text.copy(destination, kept);
+    destination[kept] = '\0';
+    return true;
 }
 
 // What one formatted stream extraction in the C locale would give, without

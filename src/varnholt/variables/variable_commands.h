@@ -1,6 +1,6 @@
 /*
- * The variable commands (ls_vars, set, del, reset, reset_all) and the
- * configuration writer.
+ * The variable commands: ls_vars, set, del, reset, reset_all. The
+ * configuration writer that saves the variables is engine/config_writer.
  *
  * `set` creates string variables for names nobody has: during start-up
  * silently and persistent, afterwards announced and not saved. Created
@@ -19,10 +19,5 @@ namespace varnholt {
 // first. Collected from the VariableList on every call: for checks, not for
 // paths that run per line.
 std::vector<Variable<std::string>*> created_variables();
-
-// Writes the header line and every persistent variable's `set` line to
-// `file_name` under the data directories, replacing the file whole or not
-// at all (see vfs_save_file). False when it cannot be written.
-bool write_config(const char* file_name);
 
 }  // namespace varnholt
