@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
 #include "varnholt/engine/config_writer.h"
 #include "fuzz_support.h"
 #include "tests/reset_variables.h"
@@ -120,6 +121,7 @@ void restore_constants()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    init_console();
     fuzz_use_data_directory({});
     built_in_defaults = saved_variables();
     return 0;

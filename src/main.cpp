@@ -3,6 +3,7 @@
 
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
 #include "varnholt/engine/engine.h"
 #include "varnholt/process/signals.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     // Standard output gets its own buffer, flushed by the frame loop.
     std::ios::sync_with_stdio(false);
     ArgList args(argc, argv);
+    init_console();
     console.add_stream(&std::cout);
     eng_run(args);
 }

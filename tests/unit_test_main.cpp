@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
 #include "varnholt/engine/engine.h"
 #include "varnholt/engine/host.h"
 #include "tests/reset_variables.h"
@@ -50,6 +51,7 @@ class RestoreGlobals : public ::testing::EmptyTestEventListener {
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    init_console();
     ::testing::UnitTest::GetInstance()->listeners().Append(new RestoreGlobals);
     return RUN_ALL_TESTS();
 }

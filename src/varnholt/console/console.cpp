@@ -1,19 +1,13 @@
 #include "varnholt/console/console.h"
 
-#include <cstring>
 #include <new>
-#include <string>
-#include <vector>
-
-#include "varnholt/base/command_line.h"
-#include "varnholt/console/arg_list.h"
-#include "varnholt/console/function.h"
 
 namespace varnholt {
 
 namespace {
-// Static storage that is built by console_detail::Lifetime, not by the
-// usual static initialisation, whose order across files is unspecified.
+// Static storage that create_console builds the console in and nothing ever
+// tears down: constant-initialised, so it is there before any other file's
+// static objects, and still there after they are gone.
 union ConsoleStorage {
     constexpr ConsoleStorage() : unused() {}
     ~ConsoleStorage() {}
@@ -22,21 +16,17 @@ union ConsoleStorage {
 };
 
 ConsoleStorage storage;
-int lifetime_count = 0;
+bool built = false;
 }
 
 Console& console = storage.object;
 
-console_detail::Lifetime::Lifetime()
+void create_console()
 {
-    if (lifetime_count++ == 0)
-        new (&storage.object) Console(console_history_size);
-}
-
-console_detail::Lifetime::~Lifetime()
-{
-    if (--lifetime_count == 0)
-        storage.object.~Console();
+    if (built)
+        return;
+    built = true;
+    new (&storage.object) Console(console_history_size);
 }
 
 Console::Console(int history_size) : std::ostream(nullptr)
@@ -44,65 +34,6 @@ Console::Console(int history_size) : std::ostream(nullptr)
     rdbuf(&buffer);
     buffer.set_history_size(history_size);
     *this << "Console initialized" << std::endl;
-}
-
-bool Console::execute(const char* line, bool echo)
-{
-    if (!line || !*line)
-        return false;
-    ArgList args(line);
-    return execute(args, echo);
-}
-
-bool Console::execute(ArgList& args, bool echo)
-{
-    if (echo) {
-        const char* shown = args.text ? args.text : args.arg(0);
-        *this << "] " << (shown ? shown : "") << std::endl;
-    }
-    if (args.argc <= 0)
-        return false;
-    if (depth == max_nesting) {
-        *this << "Commands nested more than " << max_nesting << " deep, \"" << args.arg(0)
-              << "\" not executed" << std::endl;
-        return false;
-    }
-    ++depth;
-    const bool found = FunctionList::execute(args);
-    --depth;
-    if (!found)
-        *this << "Command \"" << args.arg(0) << "\" not found" << std::endl;
-    return found;
-}
-
-void Console::execute_text(const char* text)
-{
-    if (!text || !*text)
-        return;
-    std::vector<char> copy(text, text + std::strlen(text) + 1);
-    char* piece = copy.data();
-    for (char* p = piece;; ++p) {
-        const char c = *p;
-        if (c == '\r' || c == '\n' || c == ';' || c == '\0') {
-            *p = '\0';
-            execute(piece, not_echoed);
-            if (c == '\0')
-                break;
-            piece = p + 1;
-        }
-    }
-}
-
-void Console::execute_command_line()
-{
-    *this << command_line_heading << std::endl;
-    const ArgList* process = program_args_;
-    if (!process)
-        return;
-    for (const CommandGroup& group : group_command_line(process->argc, process->argv, 0).groups) {
-        ArgList command = command_args(process->argv, group);
-        execute(command, not_echoed);
-    }
 }
 
 }  // namespace varnholt

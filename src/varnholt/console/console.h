@@ -3,14 +3,14 @@
  * and the executor of command lines.
  *
  * Output goes through ConsoleStreamBuffer into the 16384-byte history and on
- * to the registered streams (standard output, once main has registered it).
- * A line is split into an ArgList and run by the FunctionList; a first word
- * that names nothing gets the "not found" message.
+ * to the registered streams (standard output, once the process has been
+ * taken over: process/process.h). A line is split into an ArgList and run by
+ * the FunctionList (console/console_executor.cpp); a first word that names
+ * nothing gets the "not found" message.
  *
- * `console` lives in static storage. The first translation unit that
- * includes this header constructs it and the last one torn down destroys it
- * (the technique of the standard streams), so static objects anywhere may
- * write to it while they are constructed or destroyed.
+ * `console` lives in static storage from create_console to the end of the
+ * process: it is never destroyed, so static objects may still write to it
+ * while they are destroyed. Nothing may use it before create_console.
  */
 #pragma once
 
@@ -71,16 +71,8 @@ private:
 
 extern Console& console;
 
-namespace console_detail {
-// One per translation unit: the first constructs the console, the last
-// destroys it.
-struct Lifetime {
-    Lifetime();
-    ~Lifetime();
-    Lifetime(const Lifetime&) = delete;
-    Lifetime& operator=(const Lifetime&) = delete;
-};
-static const Lifetime lifetime;
-}
+// Builds the console; only the first call does anything. init_console
+// (console/registration.h) calls it before it registers the static objects.
+void create_console();
 
 }  // namespace varnholt

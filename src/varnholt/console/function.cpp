@@ -2,12 +2,14 @@
 
 #include "varnholt/base/copy_string.h"
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 
 namespace varnholt {
 
 namespace {
 // The list with its head and the index of the linked objects by name,
-// created together on first use and destroyed together after every member.
+// created together on first use and never destroyed: static objects unlink
+// themselves from it as the process ends.
 struct Registry {
     Function::List list {nullptr, "null"};
     Function::Index index;
@@ -15,7 +17,7 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry instance;
+    static Registry& instance = *new Registry;
     return instance;
 }
 
@@ -30,14 +32,24 @@ Function::Function(const char* name, const char* type_name) : type_name_(copy_st
     if (!name)
         return;
     name_ = copy_string(name);
-    const NameKey key = name_key(name_);
-    name_hash_ = key.hash;
-    if (find_key(key)) {
-        console << "Name collision: " << name << " already exists" << std::endl;
+    name_hash_ = name_key(name_).hash;
+    if (!registration_detail::wait(*this))
+        link_function();
+}
+
+void Function::link_function()
+{
+    if (find_key(name_key(name_))) {
+        console << "Name collision: " << name_ << " already exists" << std::endl;
         return;
     }
     registry().list.append(*this);
     registry().index.insert(*this);
+}
+
+void Function::enroll()
+{
+    link_function();
 }
 
 Function::~Function()
@@ -48,6 +60,8 @@ Function::~Function()
         registry().index.erase(*this);
         registry().list.unlink(*this);
     }
+    if (pending_in)
+        registration_detail::stop_waiting(*this);
     delete[] name_;
     delete[] type_name_;
 }
@@ -90,6 +104,8 @@ bool FunctionList::execute(ArgList& args)
     return true;
 }
 
+RegistrationUnit function_unit("function");
+
 namespace {
 void ls_cmds_command(ArgList&)
 {
@@ -104,6 +120,7 @@ void ls_cmds_command(ArgList&)
 }
 
 Command ls_cmds("ls_cmds", ls_cmds_command);
+const RegistrationUnit::End function_unit_end(function_unit);
 }
 
 }  // namespace varnholt

@@ -1,30 +1,51 @@
 /*
  * Everything that can be named on the console, commands and variables
- * alike, is a Function. Each one links itself into the FunctionList when
- * constructed and unlinks itself when destroyed; a command line runs the
- * object named by its first word, found ignoring ASCII case.
+ * alike, is a Function. A command line runs the object named by its first
+ * word, found ignoring ASCII case. An object unlinks itself when destroyed.
  *
- * Nearly all Functions are static objects registered before main, so the
- * list head is created on first use and outlives every member.
+ * Most Functions are static objects, declared beside the code they serve:
+ *
+ *     varnholt::Command say("say", say_command);
+ *
+ * Their constructors run before main, in an order the language leaves open
+ * across files, so they register nothing yet: each one only waits on a
+ * pending list. init_console (console/registration.h) registers them all at once,
+ * in an order that the code fixes: the core's objects first, unit by unit
+ * in the order of the core's list (console/registration.h), each unit's in
+ * declaration order; then every other object waiting (a game's), in the
+ * order of their names ignoring case. An object constructed after that
+ * registers at once, at the tail. So whether a game's files are linked as
+ * objects, a static archive or part of the executable, and in whatever
+ * order, ls_cmds, ls_vars and default.cfg list the same.
  */
 #pragma once
 
 #include <cstddef>
 
-// Included here so that every file that registers a Function also builds the
-// console before its own static objects: a collision message needs it.
 #include "varnholt/base/intrusive_list.h"
 #include "varnholt/base/name_index.h"
 #include "varnholt/console/arg_list.h"
-#include "varnholt/console/console.h"
 
 namespace varnholt {
+
+class Function;
+struct PendingList;
+
+// Implemented with the pending lists in console/registration.cpp.
+namespace registration_detail {
+// Puts a new object on the list of the open unit, or on the list of the
+// rest; false once registration is done: the object then registers at once.
+bool wait(Function& object);
+// Takes an object that still waits off its list, as it is destroyed.
+void stop_waiting(Function& object);
+}
 
 class Function {
 public:
     // Copies both strings. A named object registers at the tail of the
-    // list; when its name is taken it writes the collision message and stays
-    // unlinked: it can then be neither found, run nor listed.
+    // list (or waits, before init_console); when its name is taken it writes
+    // the collision message and stays unlinked: it can then be neither
+    // found, run nor listed.
     Function(const char* name, const char* type_name);
     // Unlinks the object (if it was linked) and releases its strings.
     virtual ~Function();
@@ -42,12 +63,27 @@ public:
     // "Command", "Variable", "ReadOnlyVariable", or "null" for the head.
     const char* type_name() const { return type_name_; }
 
+protected:
+    // Links a waiting object into the registries; init_console calls it,
+    // once the object is whole. A variable also joins the VariableList.
+    virtual void enroll();
+    // Whether the object still waits for init_console.
+    bool waiting() const { return pending_in != nullptr; }
+
 private:
+    friend void register_static_objects();
+    friend bool registration_detail::wait(Function& object);
+    friend void registration_detail::stop_waiting(Function& object);
+    // Into the FunctionList, or the collision message.
+    void link_function();
+
     ListLink<Function> list_link;
     NameLink<Function> name_link;
     char* name_ = nullptr;       // owned, array-allocated
     char* type_name_ = nullptr;  // owned, array-allocated
     std::size_t name_hash_ = 0;
+    Function* pending_next = nullptr;    // while waiting for init_console
+    PendingList* pending_in = nullptr;   // the list it waits on, or null
 
 public:
     using List = IntrusiveList<Function, &Function::list_link>;

@@ -5,12 +5,16 @@
 
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/console/script_reader.h"
 #include "varnholt/engine/system.h"
 #include "varnholt/variables/variable.h"
 #include "varnholt/vfs/vfs_stream.h"
 
 namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit builtin_commands_unit("builtin_commands");
 
 namespace {
 // A line of words, each followed by a blank, with room kept for its line
@@ -108,6 +112,7 @@ Command clear("clear", clear_command);
 Command quit("quit", quit_command);
 Command exec("exec", exec_command);
 Command eval("eval", eval_command);
+const RegistrationUnit::End builtin_commands_unit_end(builtin_commands_unit);
 }
 
 }  // namespace varnholt

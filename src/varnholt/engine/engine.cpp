@@ -8,6 +8,7 @@
 #include "varnholt/base/byte_order.h"
 #include "varnholt/base/timer.h"
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/engine/config_writer.h"
 #include "varnholt/engine/host.h"
 #include "varnholt/engine/startup_commands.h"
@@ -21,6 +22,9 @@
 #include "varnholt/video/video.h"
 
 namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit engine_unit("engine");
 
 namespace {
 ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
@@ -49,6 +53,7 @@ void time_stop_command(ArgList&)
 
 Command time_start("time_start", time_start_command);
 Command time_stop("time_stop", time_stop_command);
+const RegistrationUnit::End engine_unit_end(engine_unit);
 }
 
 void common_init(ArgList* args)

@@ -1,10 +1,15 @@
 #include "varnholt/engine/host.h"
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 
 namespace varnholt {
 
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit host_unit("host");
+
 Variable<bool> dedicated("dedicated", false, not_saved);
+const RegistrationUnit::End host_unit_end(host_unit);
 
 namespace {
 bool host_up = false;

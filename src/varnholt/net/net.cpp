@@ -6,11 +6,15 @@
 
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/net/display_text.h"
 #include "varnholt/net/packet.h"
 #include "varnholt/net/rcon.h"
 
 namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit net_unit("net");
 
 std::unique_ptr<Socket> net_socket;
 
@@ -64,6 +68,7 @@ void n_send_command(ArgList& args)
 
 Command n_open("n_open", n_open_command);
 Command n_send("n_send", n_send_command);
+const RegistrationUnit::End net_unit_end(net_unit);
 }
 
 bool net_init()

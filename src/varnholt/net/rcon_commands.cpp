@@ -9,6 +9,7 @@
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/net/display_text.h"
 #include "varnholt/net/net.h"
 #include "varnholt/net/packet.h"
@@ -18,6 +19,9 @@
 #include "varnholt/variables/variable.h"
 
 namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit rcon_unit("rcon");
 
 // The remote console's side of the console: the key, the commands, and the
 // frame work that serves remote commands and prints the answers to this
@@ -111,6 +115,7 @@ void rcon_command(ArgList& args)
 
 Command rcon_keygen("rcon_keygen", rcon_keygen_command);
 Command rcon("rcon", rcon_command);
+const RegistrationUnit::End rcon_unit_end(rcon_unit);
 
 void print_progress(const rcon::Client::Progress& progress)
 {

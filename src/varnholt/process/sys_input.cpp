@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/engine/system.h"
 #include "varnholt/process/line_reader.h"
 #include "varnholt/process/signals.h"
@@ -13,7 +14,11 @@
 
 namespace varnholt {
 
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit sys_input_unit("sys_input");
+
 Variable<std::string> sys_prompt("sys_prompt", "]", saved);
+const RegistrationUnit::End sys_input_unit_end(sys_input_unit);
 
 namespace {
 char input_line[line_size];

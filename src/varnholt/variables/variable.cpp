@@ -17,8 +17,9 @@ namespace {
 bool substitute_value(const char* name, std::size_t length, char* destination);
 
 // The list with its sentinel and the index of every linked variable by
-// name, created together on first use and destroyed after every member.
-// Once there are variables, "$name" words stand for their values.
+// name, created together on first use and never destroyed: static
+// variables unlink themselves from it as the process ends. Once there are
+// variables, "$name" words stand for their values.
 struct Registry {
     Registry() { set_substitution(substitute_value); }
     BaseVariable::List list {nullptr, nullptr, false};
@@ -27,7 +28,7 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry instance;
+    static Registry& instance = *new Registry;
     return instance;
 }
 
@@ -156,8 +157,18 @@ bool names_secret(const char* text, const char* end)
 BaseVariable::BaseVariable(const char* name, const char* kind, bool persistent)
     : Function(name, kind), persistent_(persistent)
 {
-    if (!name)
-        return;
+    if (name && !waiting())
+        link_variable();
+}
+
+void BaseVariable::enroll()
+{
+    Function::enroll();
+    link_variable();
+}
+
+void BaseVariable::link_variable()
+{
     registry().list.append(*this);
     registry().index.insert(*this);
 }

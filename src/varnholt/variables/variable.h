@@ -32,7 +32,9 @@ class BaseVariable : public Function {
 public:
     // Registers as a Function of kind `kind` (reporting a name collision
     // there), then appends itself to the VariableList even after a collision,
-    // so the variable commands still reach it. A null name links nowhere.
+    // so the variable commands still reach it; a static variable does both
+    // when init_console registers it (console/function.h). A null name links
+    // nowhere.
     BaseVariable(const char* name, const char* kind, bool persistent);
     ~BaseVariable() override;
 
@@ -55,7 +57,12 @@ public:
     virtual bool secret() const { return false; }
     BaseVariable* next_variable() const { return variable_link.next; }
 
+protected:
+    void enroll() override;
+
 private:
+    void link_variable();
+
     bool persistent_;
     ListLink<BaseVariable> variable_link;
     NameLink<BaseVariable> variable_name_link;

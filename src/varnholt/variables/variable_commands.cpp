@@ -1,8 +1,12 @@
 #include "varnholt/variables/variable_commands.h"
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 
 namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit variable_commands_unit("variable_commands");
 
 namespace {
 // A variable made by `set`. Its class tells `del` that it may destroy it;
@@ -104,6 +108,7 @@ Command set("set", set_command);
 Command del("del", del_command);
 Command reset("reset", reset_command);
 Command reset_all("reset_all", reset_all_command);
+const RegistrationUnit::End variable_commands_unit_end(variable_commands_unit);
 }
 
 std::vector<Variable<std::string>*> created_variables()

@@ -1,12 +1,17 @@
 #include "varnholt/vfs/vfs.h"
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/vfs/archive.h"
 
 namespace varnholt {
 
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit vfs_unit("vfs");
+
 ConstVariable<std::string> basepath("basepath", "./data", not_saved);
 ConstVariable<std::string> gamepath("gamepath", "./data", not_saved);
+const RegistrationUnit::End vfs_unit_end(vfs_unit);
 
 namespace {
 // Built over basepath's initial value; it does not follow later changes.

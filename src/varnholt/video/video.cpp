@@ -1,9 +1,13 @@
 #include "varnholt/video/video.h"
 
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration_unit.h"
 #include "varnholt/engine/system.h"
 
 namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit video_unit("video");
 
 Variable<int> vid_width("vid_width", 640, saved);
 Variable<int> vid_height("vid_height", 480, saved);
@@ -49,6 +53,7 @@ void vid_restart_command(ArgList&)
 }
 
 Command vid_restart("vid_restart", vid_restart_command);
+const RegistrationUnit::End video_unit_end(video_unit);
 }
 
 bool vid_init()
