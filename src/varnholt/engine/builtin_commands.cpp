@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "varnholt/base/hooks.h"
+#include "varnholt/base/stop_request.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/console/registration_unit.h"
 #include "varnholt/console/script_reader.h"
-#include "varnholt/engine/system.h"
 #include "varnholt/variables/variable.h"
 #include "varnholt/vfs/vfs_stream.h"
 
@@ -64,12 +65,13 @@ void echo_command(ArgList& args)
 void clear_command(ArgList&)
 {
     console.clear_history();
-    sys_clear_screen();
+    if (hooks().clear_screen)
+        hooks().clear_screen();
 }
 
 void quit_command(ArgList&)
 {
-    sys_quit(false);
+    request_quit();
 }
 
 void exec_command(ArgList& args)
@@ -86,8 +88,8 @@ void exec_command(ArgList& args)
     ScriptReader reader(script);
     // A stop request (Ctrl-C, SIGTERM) ends every running script, so that
     // the frame ends and the shutdown comes even when scripts run each
-    // other without end.
-    while (!sys_stop_requested()) {
+    // other without end; a quit ends them all before their next line.
+    while (!run_ending()) {
         const char* line = reader.next_line();
         if (!line)
             break;

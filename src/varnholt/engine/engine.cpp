@@ -1,23 +1,25 @@
 #include "varnholt/engine/engine.h"
 
+#include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <csignal>
 #include <iostream>
+#include <memory>
+#include <poll.h>
 #include <string>
 
 #include "varnholt/base/byte_order.h"
+#include "varnholt/base/stop_request.h"
 #include "varnholt/base/timer.h"
+#include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
 #include "varnholt/console/registration_unit.h"
 #include "varnholt/engine/config_writer.h"
 #include "varnholt/engine/host.h"
 #include "varnholt/engine/startup_commands.h"
-#include "varnholt/engine/system.h"
 #include "varnholt/net/net.h"
-#include "varnholt/process/signals.h"
-#include "varnholt/process/sys_input.h"
 #include "varnholt/variables/variable.h"
-#include "varnholt/variables/variable_commands.h"
 #include "varnholt/vfs/vfs.h"
 #include "varnholt/video/video.h"
 
@@ -40,6 +42,9 @@ constexpr auto output_delay = std::chrono::milliseconds(1);
 // short: the settings are only partly loaded, and saving them would lose
 // the rest for good.
 bool startup_interrupted = false;
+ConsoleInput* input = nullptr;
+// The process arguments, from start-up to the end of the process.
+std::unique_ptr<ArgList> process_args;
 
 void time_start_command(ArgList&)
 {
@@ -62,17 +67,65 @@ void common_init(ArgList* args)
     console.set_program_args(args);
 }
 
-void eng_run(ArgList& args)
+void set_console_input(ConsoleInput* console_input)
 {
-    common_init(&args);
+    input = console_input;
+}
+
+namespace {
+// Waits until one of the descriptors (negative ones are left out) can be
+// read or reports an end or error, `milliseconds` pass, or the run is to
+// end. A stop request that arrives just before the wait still ends it at
+// once: the stop signals are held back from the check until the wait
+// begins.
+void wait_for_input(int first, int second, int milliseconds)
+{
+    pollfd entries[2];
+    nfds_t count = 0;
+    for (const int fd : {first, second})
+        if (fd >= 0)
+            entries[count++] = pollfd {fd, POLLIN, 0};
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    sigset_t outside;
+    sigprocmask(SIG_BLOCK, &stop_signals, &outside);
+    // A request from here on stays pending until ppoll unblocks it, which
+    // then returns at once.
+    if (!run_ending()) {
+        sigset_t inside = outside;
+        sigdelset(&inside, SIGINT);
+        sigdelset(&inside, SIGTERM);
+        const timespec timeout {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+        // Should the wait itself fail, it still sleeps, so that the frame loop
+        // does not spin.
+        if (ppoll(entries, count, &timeout, &inside) < 0 && errno != EINTR)
+            ppoll(nullptr, 0, &timeout, &inside);
+    }
+    sigprocmask(SIG_SETMASK, &outside, nullptr);
+}
+}
+
+bool startup(int argc, const char* const* argv)
+{
+    init_console();
+    process_args = std::make_unique<ArgList>(argc, argv);
+    common_init(process_args.get());
     {
-        StartupCommands commands(args);
+        // A quit ends the start-up where it happens, as it would end a
+        // script: the layers never come up.
+        StartupCommands commands(*process_args);
         commands.run_sets();
         console.execute("exec init.cfg", not_echoed);
+        if (quit_requested())
+            return false;
         commands.run_sets_again();
         commands.run_others();
+        if (quit_requested())
+            return false;
     }
-    startup_interrupted = sys_stop_requested();
+    startup_interrupted = stop_requested();
     console.set_startup_complete();
     vfs_init();
     net_init();
@@ -80,18 +133,22 @@ void eng_run(ArgList& args)
         host_init();
     else
         vid_init();
-    for (;;)
-        eng_frame();
+    return true;
 }
 
-void eng_frame()
+bool frame()
 {
     // SIGINT and SIGTERM stop the engine here, between lines, as `quit` would;
     // a Ctrl-C on a half-typed line at the terminal only discards that line.
-    if (sys_stop_requested() && !sys_input_interrupt())
-        sys_quit(false);
-    bool busy = sys_poll_input();
+    if (quit_requested() || (stop_requested() && !(input && input->interrupt())))
+        return false;
+    bool busy = input && input->poll();
+    // A quit typed or sent ends the frame there, as if the process ended.
+    if (quit_requested())
+        return false;
     busy |= net_frame();
+    if (quit_requested())
+        return false;
     if (host_initted())
         host_frame();
     if (client_active()) {
@@ -113,12 +170,14 @@ void eng_frame()
     // be waiting. One that found none sleeps until input comes; the bound
     // keeps the steps that have a clock of their own turning.
     if (!busy)
-        sys_wait({sys_input_descriptor(), net_descriptor()}, idle_wait_ms);
+        wait_for_input(input ? input->descriptor() : -1, net_descriptor(), idle_wait_ms);
+    return true;
 }
 
-bool eng_shutdown()
+int shutdown()
 {
-    sys_input_shutdown();
+    if (input)
+        input->shutdown();
     if (!dedicated.value)
         vid_shutdown();
     if (host_initted())
@@ -129,22 +188,8 @@ bool eng_shutdown()
     else if (!write_config("default.cfg"))
         console << "Error writing \"default.cfg\"" << std::endl;
     vfs_close();
-    return true;
-}
-
-void sys_quit(bool error)
-{
-    eng_shutdown();
     std::cout.flush();
-    std::exit(error ? EXIT_FAILURE : EXIT_SUCCESS);
-}
-
-void sys_clear_screen()
-{
-}
-
-void sys_video_failure(bool)
-{
+    return 0;
 }
 
 }  // namespace varnholt

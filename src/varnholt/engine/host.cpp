@@ -1,5 +1,6 @@
 #include "varnholt/engine/host.h"
 
+#include "varnholt/base/hooks.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/registration_unit.h"
 
@@ -20,11 +21,15 @@ bool host_init()
 {
     host_up = true;
     console << "Host initted..." << std::endl;
+    if (hooks().host_init)
+        hooks().host_init();
     return true;
 }
 
 bool host_close()
 {
+    if (hooks().host_shutdown)
+        hooks().host_shutdown();
     host_up = false;
     console << "Host closed..." << std::endl;
     return true;
@@ -37,11 +42,15 @@ bool host_initted()
 
 void host_frame()
 {
+    if (hooks().host_frame)
+        hooks().host_frame();
 }
 
 bool client_init()
 {
     client_up = true;
+    if (hooks().client_init)
+        hooks().client_init();
     return true;
 }
 
@@ -49,6 +58,8 @@ bool client_shutdown()
 {
     if (!client_up)
         return false;
+    if (hooks().client_shutdown)
+        hooks().client_shutdown();
     client_up = false;
     return true;
 }
@@ -60,6 +71,8 @@ bool client_active()
 
 void client_frame()
 {
+    if (hooks().client_frame)
+        hooks().client_frame();
 }
 
 }  // namespace varnholt

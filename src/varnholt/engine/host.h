@@ -1,7 +1,8 @@
 /*
  * The host layer, which a dedicated start brings up instead of the video
- * layer, and the client layer, which nothing activates yet. Both carry
- * state and messages only; their frame steps do nothing.
+ * layer, and the client layer, which nothing in the core activates. Both
+ * carry state and messages; a game's code runs in their hooks (host_init,
+ * host_frame, ... in base/hooks.h), which do nothing when not installed.
  */
 #pragma once
 

@@ -2,9 +2,9 @@
 
 #include <sstream>
 
+#include "varnholt/base/stop_request.h"
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
-#include "varnholt/engine/system.h"
 #include "varnholt/variables/variable.h"
 
 namespace varnholt {
@@ -44,7 +44,7 @@ void StartupCommands::run_others()
 
 void StartupCommands::run(const CommandGroup& group)
 {
-    if (sys_stop_requested())
+    if (run_ending())
         return;
     if (!announced)
         console << command_line_heading << std::endl;

@@ -35,8 +35,8 @@ public:
     void run_others();
 
 private:
-    // Runs the group unless a stop has been requested; the heading comes
-    // before the first group that runs.
+    // Runs the group unless the run is ending (a quit, a stop request); the
+    // heading comes before the first group that runs.
     void run(const CommandGroup& group);
     // The value of the variable a `set` group names, as text, or nothing.
     std::optional<std::string> target_value(const CommandGroup& group) const;

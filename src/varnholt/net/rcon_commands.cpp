@@ -6,6 +6,7 @@
 #include <sodium.h>
 
 #include "varnholt/base/capture_buffer.h"
+#include "varnholt/base/stop_request.h"
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
@@ -150,6 +151,9 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     const int id = console.add_stream(&capture);
     console.execute(result.command.c_str(), not_echoed);
     console.remove_stream(id);
+    // A command that quits ends the server before it answers.
+    if (quit_requested())
+        return;
     // Sealed with the key the command came with, even if it changed the
     // key; sent on whatever socket is open now, since it may have run n_open.
     const rcon::Header& header = result.header;

@@ -1,29 +1,22 @@
 #include "varnholt/process/signals.h"
 
-#include <cassert>
-#include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <poll.h>
 #include <termios.h>
 
-#include "varnholt/engine/system.h"
+#include "varnholt/base/stop_request.h"
 
 namespace varnholt {
 
 namespace {
-constexpr std::size_t max_waited = 4;  // descriptors in one sys_wait
-
-// The signal number of the pending request, or 0.
-volatile std::sig_atomic_t stop_requested = 0;
 // Set once, before any handler may read them.
 termios terminal_mode;
 volatile std::sig_atomic_t terminal_fd = -1;
 
-void request_stop(int number)
+void on_stop_signal(int number)
 {
-    if (!stop_requested) {
-        stop_requested = number;
+    if (!stop_requested()) {
+        request_stop(number);
         return;
     }
     sys_raise_default(number);
@@ -47,27 +40,10 @@ void sys_handle_signal(int number, void (*handler)(int))
 
 void sys_init_signals()
 {
-    sys_handle_signal(SIGINT, request_stop);
-    sys_handle_signal(SIGTERM, request_stop);
+    sys_handle_signal(SIGINT, on_stop_signal);
+    sys_handle_signal(SIGTERM, on_stop_signal);
     sys_handle_signal(SIGPIPE, SIG_IGN);
     sys_handle_signal(SIGXFSZ, SIG_IGN);
-}
-
-bool sys_stop_requested()
-{
-    return stop_requested != 0;
-}
-
-int sys_stop_signal()
-{
-    return stop_requested;
-}
-
-void sys_withdraw_stop_request()
-{
-    // A second request before this point has already ended the process, so
-    // nothing that arrives meanwhile is lost.
-    stop_requested = 0;
 }
 
 void sys_raise_default(int number)
@@ -92,35 +68,6 @@ void sys_restore_terminal_mode()
 {
     if (terminal_fd >= 0)
         tcsetattr(terminal_fd, TCSANOW, &terminal_mode);
-}
-
-void sys_wait(std::initializer_list<int> descriptors, int milliseconds)
-{
-    pollfd entries[max_waited];
-    assert(descriptors.size() <= max_waited);
-    nfds_t count = 0;
-    for (const int fd : descriptors)
-        if (fd >= 0)
-            entries[count++] = pollfd {fd, POLLIN, 0};
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGINT);
-    sigaddset(&stop_signals, SIGTERM);
-    sigset_t outside;
-    sigprocmask(SIG_BLOCK, &stop_signals, &outside);
-    // A request from here on stays pending until ppoll unblocks it, which
-    // then returns at once.
-    if (!stop_requested) {
-        sigset_t inside = outside;
-        sigdelset(&inside, SIGINT);
-        sigdelset(&inside, SIGTERM);
-        const timespec timeout {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-        // Should the wait itself fail, it still sleeps, so that the frame loop
-        // does not spin.
-        if (ppoll(entries, count, &timeout, &inside) < 0 && errno != EINTR)
-            ppoll(nullptr, 0, &timeout, &inside);
-    }
-    sigprocmask(SIG_SETMASK, &outside, nullptr);
 }
 
 }  // namespace varnholt

@@ -4,7 +4,7 @@
  * The handler only records the request: running scripts stop at their next
  * line, and the frame loop acts on it at the start of its next frame, so
  * default.cfg is written with the settings as they stand. An idle frame
- * loop waits in sys_wait, which a request ends at once.
+ * loop waits in a way that a request ends at once (engine/engine.cpp).
  *
  * A second request while the first is still pending ends the process at
  * once, by the signal's default action: an engine blocked in a system call
@@ -19,21 +19,15 @@
  */
 #pragma once
 
-#include <initializer_list>
-
 namespace varnholt {
 
-// Installs the handlers. Called once, first thing in main. Whether a stop
-// was requested is sys_stop_requested (engine/system.h).
+// Installs the handlers; take_over_process (process/process.h) calls it.
+// The requests are recorded by request_stop (base/stop_request.h).
 void sys_init_signals();
 // Runs `handler` (or SIG_IGN, SIG_DFL) for signal `number` from now on.
 // Interrupted blocking calls resume; SIGINT and SIGTERM wait while a
 // handler runs.
 void sys_handle_signal(int number, void (*handler)(int));
-// The signal of the pending request (SIGINT or SIGTERM), or 0.
-int sys_stop_signal();
-// Drops the pending request: a Ctrl-C that only discarded a half-typed line.
-void sys_withdraw_stop_request();
 // Remembers the current mode of terminal `fd`, for
 // sys_restore_terminal_mode and the immediate exit of a second request.
 void sys_save_terminal_mode(int fd);
@@ -44,10 +38,5 @@ void sys_restore_terminal_mode();
 // when that action lets the process go on (after SIGCONT, say); the signal
 // is then left to its default action.
 void sys_raise_default(int number);
-// Waits until one of `descriptors` (negative ones are left out) can be read
-// or reports an end or error, `milliseconds` pass, or a stop is requested.
-// A request that arrives just before the wait still ends it at once: the
-// stop signals are held back from the check until the wait begins.
-void sys_wait(std::initializer_list<int> descriptors, int milliseconds);
 
 }  // namespace varnholt

@@ -5,11 +5,10 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "varnholt/base/stop_request.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/registration_unit.h"
-#include "varnholt/engine/system.h"
 #include "varnholt/process/line_reader.h"
-#include "varnholt/process/signals.h"
 #include "varnholt/process/terminal_console.h"
 
 namespace varnholt {
@@ -38,11 +37,14 @@ bool poll_terminal()
     switch (terminal_poll(input_line)) {
     case TerminalInput::line:
         console.execute(input_line, not_echoed);
-        terminal_prompt(prompt_text());
+        // A line that quits gets no new prompt: the engine ends.
+        if (!quit_requested())
+            terminal_prompt(prompt_text());
         return true;
     case TerminalInput::end:
         // Ctrl-D on an empty line ends the engine as `quit` does.
-        sys_quit(false);
+        request_quit();
+        return true;
     case TerminalInput::keys:
         return true;
     case TerminalInput::none:
@@ -69,7 +71,8 @@ bool sys_poll_input()
         return standard_input.read_input();
     }
     console.execute(input_line, not_echoed);
-    sys_print_prompt();
+    if (!quit_requested())
+        sys_print_prompt();
     return true;
 }
 
@@ -91,7 +94,7 @@ void sys_print_prompt()
 
 bool sys_input_interrupt()
 {
-    return on_terminal && sys_stop_signal() == SIGINT && terminal_interrupt(prompt_text());
+    return on_terminal && stop_signal() == SIGINT && terminal_interrupt(prompt_text());
 }
 
 void sys_input_shutdown()

@@ -17,6 +17,7 @@
 
 #include "varnholt/base/capture_buffer.h"
 #include "varnholt/base/limits.h"
+#include "varnholt/base/stop_request.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/process/readline_library.h"
@@ -384,7 +385,7 @@ bool terminal_interrupt(const std::string& prompt)
     const bool half_typed = *rl->rl_end > 0 || searching;
     // Before the fresh prompt shows: a Ctrl-C typed at it is a new request.
     if (half_typed)
-        sys_withdraw_stop_request();
+        withdraw_stop_request();
     // Out of a search or a key sequence first; the ^C goes behind the text,
     // where the terminal would echo it.
     rl->rl_callback_sigcleanup();

@@ -1,8 +1,8 @@
 #include "varnholt/video/video.h"
 
+#include "varnholt/base/hooks.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/registration_unit.h"
-#include "varnholt/engine/system.h"
 
 namespace varnholt {
 
@@ -44,7 +44,8 @@ void vid_restart_command(ArgList&)
     if (!vid_set_mode()) {
         reset_mode_to_defaults();
         if (!vid_set_mode()) {
-            sys_video_failure(false);
+            if (hooks().video_failure)
+                hooks().video_failure();
             console << "unable to open video mode" << std::endl;
             return;
         }
@@ -84,20 +85,26 @@ bool vid_initted()
 
 bool vid_set_mode()
 {
-    return true;
+    return hooks().video_set_mode ? hooks().video_set_mode() : true;
 }
 
 bool vid_close_mode()
 {
+    if (hooks().video_close_mode)
+        hooks().video_close_mode();
     return true;
 }
 
 void vid_frame_begin()
 {
+    if (hooks().video_frame_begin)
+        hooks().video_frame_begin();
 }
 
 void vid_frame_end()
 {
+    if (hooks().video_frame_end)
+        hooks().video_frame_end();
 }
 
 }  // namespace varnholt

@@ -1,7 +1,9 @@
 /*
  * Video settings: the display-mode request, the renderer's description and
- * mode restarts with a fallback to the default mode. There is no renderer:
- * opening and closing a mode are platform steps that succeed doing nothing.
+ * mode restarts with a fallback to the default mode. The core has no
+ * renderer: opening and closing a mode and the frame steps are a platform's
+ * hooks (video_set_mode, ... in base/hooks.h); without them opening and
+ * closing succeed doing nothing. A renderer fills the gl_* strings.
  */
 #pragma once
 
@@ -27,7 +29,7 @@ bool vid_init();
 // Closes the mode and empties the renderer strings; false when down.
 bool vid_shutdown();
 bool vid_initted();
-// Platform steps.
+// Platform steps: the installed hooks, or success.
 bool vid_set_mode();
 bool vid_close_mode();
 // Frame steps: before the client's, and last in every frame.
