@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "varnholt/base/hooks.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/registration.h"
 #include "varnholt/engine/engine.h"
@@ -20,6 +21,7 @@ using namespace varnholt;
 namespace {
 void restore_globals()
 {
+    set_hooks(Hooks {});
     vid_shutdown();
     client_shutdown();
     if (host_initted())
