@@ -13,11 +13,17 @@ namespace varnholt {
 
 class Packet;
 
+#ifdef VARNHOLT_RCON
 // Serves or answers a received datagram that is the remote console's, which
 // the network layer then does not report; false, doing nothing, for any
 // other datagram.
 bool rcon_receive(const Packet& packet);
 // Once per frame: ends a request whose server has been silent too long.
 void rcon_frame();
+#else
+// Built without the remote console: every datagram is reported.
+inline bool rcon_receive(const Packet&) { return false; }
+inline void rcon_frame() {}
+#endif
 
 }  // namespace varnholt
