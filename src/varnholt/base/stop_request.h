@@ -9,20 +9,49 @@
  */
 #pragma once
 
+#include <csignal>
+
 namespace varnholt {
 
+namespace stop_detail {
+// Read before every line of a script: no call, just the two flags.
+inline volatile std::sig_atomic_t quit = 0;
+inline volatile std::sig_atomic_t stop_number = 0;  // 0: no stop request
+}
+
 // Asks the run to end as `quit` does.
-void request_quit();
-bool quit_requested();
+inline void request_quit()
+{
+    stop_detail::quit = 1;
+}
+inline bool quit_requested()
+{
+    return stop_detail::quit != 0;
+}
 
 // Records a stop request by signal `number` (SIGINT or SIGTERM), if none is
 // pending; from a signal handler.
-void request_stop(int number);
+inline void request_stop(int number)
+{
+    if (!stop_detail::stop_number)
+        stop_detail::stop_number = number;
+}
 // Whether a stop request is pending, and by which signal (0: none).
-bool stop_requested();
-int stop_signal();
-// Drops the pending request: a Ctrl-C that only discarded a half-typed line.
-void withdraw_stop_request();
+inline bool stop_requested()
+{
+    return stop_detail::stop_number != 0;
+}
+inline int stop_signal()
+{
+    return stop_detail::stop_number;
+}
+// Drops the pending request: a Ctrl-C that only discarded a half-typed
+// line. A second request before this point has already ended the process,
+// so nothing that arrives meanwhile is lost.
+inline void withdraw_stop_request()
+{
+    stop_detail::stop_number = 0;
+}
 
 // Whether the run is ending, for either reason: what ends a script.
 inline bool run_ending()

@@ -18,11 +18,10 @@
 #include <ostream>
 
 #include "varnholt/base/limits.h"
+#include "varnholt/console/arg_list.h"
 #include "varnholt/console/console_stream_buffer.h"
 
 namespace varnholt {
-
-class ArgList;
 
 // The echo flag of Console::execute, named at the call sites: whether the
 // line is first shown after "] ".
@@ -39,7 +38,14 @@ public:
     // Runs one command line; false for an empty line, a line without words,
     // a first word that names nothing, or a line nested too deeply. With
     // `echo` the line is first shown after "] ".
-    bool execute(const char* line, bool echo);
+    // Inline: scripts run it once a line.
+    bool execute(const char* line, bool echo)
+    {
+        if (!line || !*line)
+            return false;
+        ArgList args(line);
+        return execute(args, echo);
+    }
     bool execute(ArgList& args, bool echo);
     // Runs each piece of `text` between carriage returns, line feeds and
     // semicolons (quotes do not protect them) as a line of its own.

@@ -12,14 +12,6 @@
 
 namespace varnholt {
 
-bool Console::execute(const char* line, bool echo)
-{
-    if (!line || !*line)
-        return false;
-    ArgList args(line);
-    return execute(args, echo);
-}
-
 bool Console::execute(ArgList& args, bool echo)
 {
     if (echo) {

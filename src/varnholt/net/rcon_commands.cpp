@@ -157,7 +157,7 @@ void serve(const Packet& packet, const rcon::Peer& from, const rcon::Key* key)
     // Sealed with the key the command came with, even if it changed the
     // key; sent on whatever socket is open now, since it may have run n_open.
     const rcon::Header& header = result.header;
-    for (const std::string& datagram : rcon::output(header.cookie, header.sequence, captured.text(), *key))
+    for (const std::string& datagram : rcon::output(header.cookie, header.sequence, std::string(captured.text()), *key))
         send_to(from, datagram);
 }
 }

@@ -48,7 +48,7 @@ volatile std::sig_atomic_t continued = 0;
 
 // Writes `text`, which ends in a line feed (or is empty), where the prompt
 // and the line being edited stood, and draws them again below it.
-void write_above(const std::string& text)
+void write_above(std::string_view text)
 {
     if (editing)
         rl->rl_clear_visible_line();
@@ -66,16 +66,17 @@ class PendingOutput : public CaptureBuffer {
 protected:
     int sync() override
     {
-        if (captured.empty())
+        if (text().empty())
             return 0;
         // The prompt must start a line of its own.
-        if (captured.back() != '\n')
-            captured.push_back('\n');
-        write_above(captured);
+        if (text().back() != '\n')
+            sputc('\n');
+        write_above(text());
         // A huge listing once keeps no memory for good.
-        if (captured.capacity() > 65536)
+        if (capacity() > 65536)
             release();
-        clear();
+        else
+            clear();
         return 0;
     }
 };

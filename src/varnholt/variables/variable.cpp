@@ -39,15 +39,13 @@ bool substitute_value(const char* name, std::size_t length, char* destination)
     BaseVariable* variable = VariableList::find(name, length);
     if (!variable)
         return false;
-    static CaptureBuffer buffer(substituted_value_size - 1);
+    static CaptureBuffer buffer;
     static std::ostream value(&buffer);
-    buffer.clear();
+    buffer.capture_into(destination, substituted_value_size - 1);
     value.clear();
     variable->print(value);
-    const std::string& text = buffer.text();
-    const std::size_t kept = std::min(text.find('\n'), text.size());
-    text.copy(destination, kept);
-    destination[kept] = '\0';
+    const std::string_view text = buffer.text();
+    *std::find(destination, destination + text.size(), '\n') = '\0';
     return true;
 }
 
