@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unistd.h>
 
 #include "console_capture.h"
+#include "udp_peer.h"
 #include "varnholt/base/hooks.h"
 #include "varnholt/engine/host.h"
+#include "varnholt/net/net.h"
+#include "varnholt/net/packet.h"
 #include "varnholt/video/video.h"
 
 using namespace varnholt;
@@ -80,4 +84,27 @@ TEST(Hooks, RunAtTheirStepsAndAModeTheyRefuseFallsBackToTheDefault)
                      "failure clear ");
     EXPECT_EQ(capture.take(), "Host initted...\nHost closed...\nRestarting video...mode set\n"
                               "Restarting video...unable to open video mode\n");
+}
+
+TEST(Hooks, DatagramsTheGameTakesAreNotReported)
+{
+    const int port = free_udp_port();
+    console.execute(("n_open " + std::to_string(port)).c_str(), false);
+    std::string taken;
+    Hooks hooks;
+    hooks.datagram = [&](const Packet& packet) {
+        taken.assign(packet.data, static_cast<std::size_t>(packet.size));
+        return taken != "not mine";
+    };
+    set_hooks(hooks);
+    ConsoleCapture capture;
+    const UdpPeer peer;
+    for (const char* text : {"join", "not mine"}) {
+        ASSERT_TRUE(peer.send_to(port, text));
+        for (int i = 0; i < 1000 && !net_frame(); ++i)
+            usleep(1000);
+    }
+    net_socket.reset();
+    EXPECT_EQ(taken, "not mine");
+    EXPECT_NE(capture.take().find("8 bytes received\nnot mine\n"), std::string::npos);
 }

@@ -23,6 +23,8 @@
 
 namespace varnholt {
 
+class Packet;
+
 struct Hooks {
     // The host side, which a dedicated start (`dedicated 1`) brings up
     // instead of the video layer: right after "Host initted...", once a
@@ -50,6 +52,12 @@ struct Hooks {
     std::function<void()> video_frame_begin;
     std::function<void()> video_frame_end;
     std::function<void()> video_failure;
+
+    // A datagram that arrived on the engine's socket (n_open) and is not the
+    // remote console's, once a frame at most: true when the game took it,
+    // which the engine then does not report. Its sender is the packet's
+    // address and port; replies go out through net_socket (net/net.h).
+    std::function<bool(const Packet& packet)> datagram;
 
     // The screen behind the console: `clear` empties the history, then
     // calls this.

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "varnholt/base/hooks.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/console/registration_unit.h"
@@ -90,7 +91,7 @@ bool net_frame()
         console << "Error receiving" << std::endl;
         return true;
     }
-    if (rcon_receive(packet))
+    if (rcon_receive(packet) || (hooks().datagram && hooks().datagram(packet)))
         return true;
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;

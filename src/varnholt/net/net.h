@@ -28,9 +28,10 @@ bool parse_port(const char* text, int& port);
 // Nothing to set up; true.
 bool net_init();
 // Takes at most one waiting datagram. A remote-console datagram goes to the
-// remote console; any other is reported on the console: its sender, its
-// size, and its text up to the first zero byte with control characters
-// escaped. Never waits; false when no datagram was waiting.
+// remote console, any other to the datagram hook (base/hooks.h); one that
+// the hook does not take is reported on the console: its sender, its size,
+// and its text up to the first zero byte with control characters escaped.
+// Never waits; false when no datagram was waiting.
 bool net_frame();
 // The open socket's descriptor, else -1: what an idle frame loop waits on.
 int net_descriptor();
