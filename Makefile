@@ -40,10 +40,10 @@ data/default.cfg:
 # Without GoogleTest the configuration fails: no test, no pass.
 test:
 	@$(INSTALL_DEPS) tests fuzz
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_TESTS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_TESTS=ON -DVARNHOLT_WERROR=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON -DVARNHOLT_TESTS=ON
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_SANITIZE=ON -DVARNHOLT_TESTS=ON -DVARNHOLT_WERROR=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 	@if command -v $(FUZZ_CXX) >/dev/null 2>&1; then \
@@ -56,7 +56,7 @@ test:
 # leaves them out when the compiler cannot link libFuzzer.
 fuzz-build:
 	@$(INSTALL_DEPS) fuzz
-	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_FUZZ=ON
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNHOLT_FUZZ=ON -DVARNHOLT_WERROR=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # A few seconds per target over its seed corpus.

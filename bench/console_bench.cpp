@@ -8,8 +8,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "console/console.h"
-#include "vfs/vfs.h"
+#include "varnholt/console/console.h"
+#include "varnholt/vfs/vfs.h"
+
+using namespace varnholt;
 
 namespace {
 // Swallows everything, as cheaply as a stream can.

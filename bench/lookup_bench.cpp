@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "console/function.h"
-#include "variables/variable.h"
+#include "varnholt/console/function.h"
+#include "varnholt/variables/variable.h"
+
+using namespace varnholt;
 
 namespace {
 void nothing(ArgList&)

@@ -3,9 +3,11 @@
 
 #include <string>
 
-#include "console/arg_list.h"
-#include "tokenizer/simple_tokenizer.h"
-#include "variables/variable.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+#include "varnholt/variables/variable.h"
+
+using namespace varnholt;
 
 namespace {
 void tokenize_line(benchmark::State& state)

@@ -24,12 +24,16 @@
 #include <string>
 #include <vector>
 
-#include "console/console.h"
+#include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
+#include "varnholt/engine/config_writer.h"
 #include "fuzz_support.h"
 #include "tests/reset_variables.h"
-#include "variables/variable.h"
-#include "variables/variable_commands.h"
-#include "vfs/vfs.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/variables/variable_commands.h"
+#include "varnholt/vfs/vfs.h"
+
+using namespace varnholt;
 
 namespace {
 const std::string file_name = "roundtrip.cfg";
@@ -117,6 +121,7 @@ void restore_constants()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    init_console();
     fuzz_use_data_directory({});
     built_in_defaults = saved_variables();
     return 0;

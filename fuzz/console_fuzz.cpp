@@ -24,13 +24,16 @@
 #include <string>
 #include <strings.h>
 
-#include "console/arg_list.h"
-#include "console/console.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
 #include "fuzz_support.h"
 #include "tests/reset_variables.h"
-#include "tokenizer/simple_tokenizer.h"
-#include "variables/variable.h"
-#include "variables/variable_commands.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/variables/variable_commands.h"
+
+using namespace varnholt;
 
 using namespace std::string_literals;
 
@@ -85,6 +88,7 @@ void check_arg_list(const std::string& line)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
+    init_console();
     fuzz_use_data_directory({
         {"nest.cfg", "echo nest $fz_depth\nexec nest.cfg\n"},
         {"vars.cfg", "set fz_a alpha\nset fz_b \"two words\"\necho $fz_a $fz_b $fz_none\ndel fz_a\n"

@@ -7,9 +7,11 @@
 #include <set>
 #include <unistd.h>
 
-#include "console/function.h"
-#include "variables/variable.h"
-#include "vfs/vfs.h"
+#include "varnholt/console/function.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/vfs/vfs.h"
+
+using namespace varnholt;
 
 namespace fs = std::filesystem;
 

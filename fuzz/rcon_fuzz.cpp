@@ -27,9 +27,11 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "net/rcon_client.h"
-#include "net/rcon_server.h"
+#include "varnholt/net/rcon_client.h"
+#include "varnholt/net/rcon_server.h"
 #include "tests/rcon_test_keys.h"
+
+using namespace varnholt;
 
 using namespace rcon;
 

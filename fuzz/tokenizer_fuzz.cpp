@@ -16,8 +16,10 @@
 
 #include "fuzz_support.h"
 #include "tests/reference_tokenizer.h"
-#include "tokenizer/advanced_tokenizer.h"
-#include "tokenizer/simple_tokenizer.h"
+#include "varnholt/tokenizer/advanced_tokenizer.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+
+using namespace varnholt;
 
 namespace {
 constexpr std::size_t max_token_length = 1023;

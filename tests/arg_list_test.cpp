@@ -2,8 +2,10 @@
 
 #include <string>
 
-#include "console/arg_list.h"
-#include "variables/variable.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/variables/variable.h"
+
+using namespace varnholt;
 
 namespace {
 Variable<std::string> spaced("arg_test_spaced", "a b", false);

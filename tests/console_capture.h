@@ -6,12 +6,12 @@
 #include <sstream>
 #include <string>
 
-#include "console/console.h"
+#include "varnholt/console/console.h"
 
 class ConsoleCapture {
 public:
-    ConsoleCapture() : id(console.add_stream(&out)) {}
-    ~ConsoleCapture() { console.remove_stream(id); }
+    ConsoleCapture() : id(varnholt::console.add_stream(&out)) {}
+    ~ConsoleCapture() { varnholt::console.remove_stream(id); }
     ConsoleCapture(const ConsoleCapture&) = delete;
     ConsoleCapture& operator=(const ConsoleCapture&) = delete;
 

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "console/arg_list.h"
+#include "varnholt/console/arg_list.h"
 #include "reference_tokenizer.h"
-#include "tokenizer/simple_tokenizer.h"
-#include "variables/variable.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+#include "varnholt/variables/variable.h"
+
+using namespace varnholt;
 
 namespace {
 Variable<std::string> spaced("scanner_test_spaced", "a b", not_saved);

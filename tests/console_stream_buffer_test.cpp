@@ -4,7 +4,9 @@
 #include <sstream>
 #include <string>
 
-#include "console/console_stream_buffer.h"
+#include "varnholt/console/console_stream_buffer.h"
+
+using namespace varnholt;
 
 namespace {
 std::string ring_of(const ConsoleStreamBuffer& buffer)

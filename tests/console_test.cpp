@@ -2,13 +2,15 @@
 
 #include <string>
 
-#include "console/arg_list.h"
-#include "console/console.h"
-#include "console/function.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/console/console.h"
+#include "varnholt/console/function.h"
 #include "console_capture.h"
 #include "data_directory.h"
-#include "engine/engine.h"
-#include "variables/variable.h"
+#include "varnholt/engine/engine.h"
+#include "varnholt/variables/variable.h"
+
+using namespace varnholt;
 
 namespace {
 std::string last_args;

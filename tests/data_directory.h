@@ -9,7 +9,7 @@
 #include <string>
 
 #include "temp_dir.h"
-#include "vfs/vfs.h"
+#include "varnholt/vfs/vfs.h"
 
 class DataDirectoryTest : public ::testing::Test {
 protected:
@@ -17,8 +17,8 @@ protected:
 
     static void use(const std::string& game, const std::string& base)
     {
-        gamepath.set_value(game);
-        basepath.set_value(base);
+        varnholt::gamepath.set_value(game);
+        varnholt::basepath.set_value(base);
     }
 
     TempDir dir;

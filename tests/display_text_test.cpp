@@ -1,8 +1,10 @@
-#include "net/display_text.h"
+#include "varnholt/net/display_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+using namespace varnholt;
 
 namespace {
 struct Case {

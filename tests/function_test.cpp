@@ -3,8 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "console/function.h"
+#include "varnholt/console/function.h"
 #include "console_capture.h"
+
+using namespace varnholt;
 
 namespace {
 int runs = 0;
@@ -88,9 +90,14 @@ TEST(FunctionList, LsCmdsListsCommandsOnlyInRegistrationOrder)
     FunctionList::execute(line);
     const std::string listing = capture.take();
     int commands = 0;
-    for (Function* f = FunctionList::head().next(); f; f = f->next())
-        commands += f->type_name() == std::string("Command");
-    const std::string tail = "ls_cmds\n" + std::to_string(commands) + " total commands\n";
+    std::string last;
+    for (Function* f = FunctionList::head().next(); f; f = f->next()) {
+        if (f->type_name() == std::string("Command")) {
+            ++commands;
+            last = f->name();
+        }
+    }
+    const std::string tail = last + "\n" + std::to_string(commands) + " total commands\n";
     ASSERT_GE(listing.size(), tail.size());
     EXPECT_EQ(listing.substr(listing.size() - tail.size()), tail);
     EXPECT_EQ(listing.find("vid_width"), std::string::npos);

@@ -5,7 +5,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "engine/line_reader.h"
+#include "varnholt/process/line_reader.h"
+
+using namespace varnholt;
 
 namespace {
 // A reader on the read end of a pipe the test writes into.

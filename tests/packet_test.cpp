@@ -3,7 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "net/packet.h"
+#include "varnholt/net/packet.h"
+
+using namespace varnholt;
 
 namespace {
 std::string payload(const Packet& packet)

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "net/rcon_client.h"
-#include "net/rcon_server.h"
+#include "varnholt/net/rcon_client.h"
+#include "varnholt/net/rcon_server.h"
 #include "rcon_test_keys.h"
+
+using namespace varnholt;
 
 using namespace rcon;
 

@@ -7,8 +7,10 @@
 #include <sodium.h>
 #include <string>
 
-#include "net/rcon_server.h"
+#include "varnholt/net/rcon_server.h"
 #include "rcon_test_keys.h"
+
+using namespace varnholt;
 
 using namespace rcon;
 using std::chrono::seconds;

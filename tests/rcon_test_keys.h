@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <chrono>
 
-#include "net/rcon_protocol.h"
+#include "varnholt/net/rcon_protocol.h"
 
 namespace rcon_test {
+namespace rcon = varnholt::rcon;
+
 // An hour past the clock's zero, so that times before it are still valid.
 inline const rcon::Clock::time_point t0 = rcon::Clock::time_point {} + std::chrono::hours(1);
 // The same moment on the clock hellos are dated by, as a server made

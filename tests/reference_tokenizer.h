@@ -7,9 +7,9 @@
  */
 #pragma once
 
-#include "tokenizer/buffered_tokenizer.h"
+#include "varnholt/tokenizer/buffered_tokenizer.h"
 
-class ReferenceTokenizer : public BufferedTokenizer {
+class ReferenceTokenizer : public varnholt::BufferedTokenizer {
 public:
     explicit ReferenceTokenizer(const char* text) : BufferedTokenizer(text) {}
 

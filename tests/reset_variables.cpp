@@ -1,8 +1,10 @@
 #include "tests/reset_variables.h"
 
-#include "console/arg_list.h"
-#include "console/console.h"
-#include "variables/variable_commands.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/console/console.h"
+#include "varnholt/variables/variable_commands.h"
+
+using namespace varnholt;
 
 bool reset_variables()
 {

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "console/script_reader.h"
+#include "varnholt/console/script_reader.h"
+
+using namespace varnholt;
 
 namespace {
 using Lines = std::vector<std::string>;

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "token_list.h"
-#include "tokenizer/simple_tokenizer.h"
+#include "varnholt/tokenizer/simple_tokenizer.h"
+
+using namespace varnholt;
 
 namespace {
 Tokens tokens_of(const char* text)

@@ -7,9 +7,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "net/packet.h"
-#include "net/socket.h"
+#include "varnholt/net/packet.h"
+#include "varnholt/net/socket.h"
 #include "udp_peer.h"
+
+using namespace varnholt;
 
 namespace {
 // Whether a datagram arrives within ten seconds.

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
-#include "engine/byte_order.h"
-#include "engine/timer.h"
+#include "varnholt/base/byte_order.h"
+#include "varnholt/base/timer.h"
+
+using namespace varnholt;
 
 TEST(Timer, StoppedTimerKeepsItsTotal)
 {

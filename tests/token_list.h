@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tokenizer/tokenizer.h"
+#include "varnholt/tokenizer/tokenizer.h"
 
 using Tokens = std::vector<std::string>;
 
-inline Tokens tokens_of(Tokenizer& tokenizer)
+inline Tokens tokens_of(varnholt::Tokenizer& tokenizer)
 {
     Tokens tokens;
     while (const char* token = tokenizer.next_token())

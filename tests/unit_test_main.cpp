@@ -7,16 +7,21 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "console/console.h"
-#include "engine/engine.h"
-#include "engine/host.h"
+#include "varnholt/base/hooks.h"
+#include "varnholt/console/console.h"
+#include "varnholt/console/registration.h"
+#include "varnholt/engine/engine.h"
+#include "varnholt/engine/host.h"
 #include "tests/reset_variables.h"
-#include "variables/variable.h"
-#include "video/video.h"
+#include "varnholt/variables/variable.h"
+#include "varnholt/video/video.h"
+
+using namespace varnholt;
 
 namespace {
 void restore_globals()
 {
+    set_hooks(Hooks {});
     vid_shutdown();
     client_shutdown();
     if (host_initted())
@@ -48,6 +53,7 @@ class RestoreGlobals : public ::testing::EmptyTestEventListener {
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    init_console();
     ::testing::UnitTest::GetInstance()->listeners().Append(new RestoreGlobals);
     return RUN_ALL_TESTS();
 }

@@ -5,7 +5,10 @@
 
 #include "console_capture.h"
 #include "data_directory.h"
-#include "variables/variable_commands.h"
+#include "varnholt/engine/config_writer.h"
+#include "varnholt/variables/variable_commands.h"
+
+using namespace varnholt;
 
 namespace {
 using WriteConfig = DataDirectoryTest;

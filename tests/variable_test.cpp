@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "console/arg_list.h"
-#include "console/console.h"
+#include "varnholt/console/arg_list.h"
+#include "varnholt/console/console.h"
 #include "console_capture.h"
-#include "variables/variable.h"
+#include "varnholt/variables/variable.h"
+
+using namespace varnholt;
 
 namespace {
 template <typename V>

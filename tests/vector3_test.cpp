@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-#include "math/vector3.h"
+#include "varnholt/math/vector3.h"
+
+using namespace varnholt;
 
 namespace {
 void expect_components(const Vector3& v, float x, float y, float z)

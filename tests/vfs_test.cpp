@@ -8,10 +8,12 @@
 #include "console_capture.h"
 #include "data_directory.h"
 #include "temp_dir.h"
-#include "vfs/archive.h"
-#include "vfs/save_file.h"
-#include "vfs/vfs.h"
-#include "vfs/vfs_stream.h"
+#include "varnholt/vfs/archive.h"
+#include "varnholt/vfs/save_file.h"
+#include "varnholt/vfs/vfs.h"
+#include "varnholt/vfs/vfs_stream.h"
+
+using namespace varnholt;
 
 namespace {
 class DataDirectories : public DataDirectoryTest {

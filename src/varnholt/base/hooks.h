@@ -1,0 +1,72 @@
+/*
+ * The code a game or a platform installs in the engine without editing it:
+ * each hook is called at one fixed point of the engine's life. Every hook
+ * is empty by default, and an empty hook does what the engine alone does
+ * (nothing, or success), so an engine without hooks behaves as the
+ * standard binary does.
+ *
+ * Install them before start-up; the engine keeps its own copy:
+ *
+ *     varnholt::Hooks hooks;
+ *     hooks.host_frame = [] { game.step(); };
+ *     varnholt::set_hooks(hooks);
+ *
+ * A hook runs on the engine's one thread and may use the console. New hooks
+ * join this struct as members with an empty default (a fixed-rate tick
+ * taking its step in seconds, a game's key/value pairs for a status report,
+ * a sink for every line the console prints), so that code written against
+ * an older struct keeps compiling and behaving the same.
+ */
+#pragma once
+
+#include <functional>
+
+namespace varnholt {
+
+class Packet;
+
+struct Hooks {
+    // The host side, which a dedicated start (`dedicated 1`) brings up
+    // instead of the video layer: right after "Host initted...", once a
+    // frame while the host is up, and right before "Host closed...".
+    std::function<void()> host_init;
+    std::function<void()> host_frame;
+    std::function<void()> host_shutdown;
+
+    // The client side: when client_init brings it up, once a frame while it
+    // is active (between the two video frame steps), when client_shutdown
+    // takes it down.
+    std::function<void()> client_init;
+    std::function<void()> client_frame;
+    std::function<void()> client_shutdown;
+
+    // The video layer's platform steps. video_set_mode opens the mode that
+    // vid_width, vid_height, vid_bpp, vid_zdepth, vid_stencil and
+    // vid_fullscreen ask for and says whether it could; at start-up a
+    // refusal leaves video down, and vid_restart retries at the default
+    // mode, then calls video_failure if that fails too. video_close_mode
+    // closes the mode (vid_restart, shutdown). The frame steps come before
+    // the client's frame and last in every frame.
+    std::function<bool()> video_set_mode;
+    std::function<void()> video_close_mode;
+    std::function<void()> video_frame_begin;
+    std::function<void()> video_frame_end;
+    std::function<void()> video_failure;
+
+    // A datagram that arrived on the engine's socket (n_open) and is not the
+    // remote console's, once a frame at most: true when the game took it,
+    // which the engine then does not report. Its sender is the packet's
+    // address and port; replies go out through net_socket (net/net.h).
+    std::function<bool(const Packet& packet)> datagram;
+
+    // The screen behind the console: `clear` empties the history, then
+    // calls this.
+    std::function<void()> clear_screen;
+};
+
+// Replaces the installed hooks with a copy of `hooks`.
+void set_hooks(const Hooks& hooks);
+// The installed hooks; all empty until set_hooks.
+const Hooks& hooks();
+
+}  // namespace varnholt

@@ -1,0 +1,119 @@
+/*
+ * Everything that can be named on the console, commands and variables
+ * alike, is a Function. A command line runs the object named by its first
+ * word, found ignoring ASCII case. An object unlinks itself when destroyed.
+ *
+ * Most Functions are static objects, declared beside the code they serve:
+ *
+ *     varnholt::Command say("say", say_command);
+ *
+ * Their constructors run before main, in an order the language leaves open
+ * across files, so they register nothing yet: each one only waits on a
+ * pending list. init_console (console/registration.h) registers them all at once,
+ * in an order that the code fixes: the core's objects first, unit by unit
+ * in the order of the core's list (console/registration.h), each unit's in
+ * declaration order; then every other object waiting (a game's), in the
+ * order of their names ignoring case. An object constructed after that
+ * registers at once, at the tail. So whether a game's files are linked as
+ * objects, a static archive or part of the executable, and in whatever
+ * order, ls_cmds, ls_vars and default.cfg list the same.
+ */
+#pragma once
+
+#include <cstddef>
+
+#include "varnholt/base/intrusive_list.h"
+#include "varnholt/base/name_index.h"
+#include "varnholt/console/arg_list.h"
+
+namespace varnholt {
+
+class Function;
+struct PendingList;
+
+// Implemented with the pending lists in console/registration.cpp.
+namespace registration_detail {
+// Puts a new object on the list of the open unit, or on the list of the
+// rest; false once registration is done: the object then registers at once.
+bool wait(Function& object);
+// Takes an object that still waits off its list, as it is destroyed.
+void stop_waiting(Function& object);
+}
+
+class Function {
+public:
+    // Copies both strings. A named object registers at the tail of the
+    // list (or waits, before init_console); when its name is taken it writes
+    // the collision message and stays unlinked: it can then be neither
+    // found, run nor listed.
+    Function(const char* name, const char* type_name);
+    // Unlinks the object (if it was linked) and releases its strings.
+    virtual ~Function();
+    Function(const Function&) = delete;
+    Function& operator=(const Function&) = delete;
+
+    // Runs the object with a line whose element 0 names it.
+    virtual void exec(ArgList& args);
+
+    Function* next() const { return list_link.next; }
+    // Null only for the list head.
+    const char* name() const { return name_; }
+    // name_key(name()).hash, for the name indexes.
+    std::size_t name_hash() const { return name_hash_; }
+    // "Command", "Variable", "ReadOnlyVariable", or "null" for the head.
+    const char* type_name() const { return type_name_; }
+
+protected:
+    // Links a waiting object into the registries; init_console calls it,
+    // once the object is whole. A variable also joins the VariableList.
+    virtual void enroll();
+    // Whether the object still waits for init_console.
+    bool waiting() const { return pending_in != nullptr; }
+
+private:
+    friend void register_static_objects();
+    friend bool registration_detail::wait(Function& object);
+    friend void registration_detail::stop_waiting(Function& object);
+    // Into the FunctionList, or the collision message.
+    void link_function();
+
+    ListLink<Function> list_link;
+    NameLink<Function> name_link;
+    char* name_ = nullptr;       // owned, array-allocated
+    char* type_name_ = nullptr;  // owned, array-allocated
+    std::size_t name_hash_ = 0;
+    Function* pending_next = nullptr;    // while waiting for init_console
+    PendingList* pending_in = nullptr;   // the list it waits on, or null
+
+public:
+    using List = IntrusiveList<Function, &Function::list_link>;
+    using Index = NameIndex<Function, &Function::name_link>;
+};
+
+using CommandCallback = void (*)(ArgList& args);
+
+// A Function that runs a plain callback (which may be null).
+class Command : public Function {
+public:
+    Command(const char* name, CommandCallback callback);
+    ~Command() override = default;
+
+    void exec(ArgList& args) override;
+
+private:
+    CommandCallback callback;
+};
+
+namespace FunctionList {
+// Created on first use: static objects in other files may register before
+// this file's globals are initialised. Never returned by find.
+Function& head();
+// The linked object named `name` ignoring ASCII case, or null.
+Function* find(const char* name);
+// The same for a name of `length` characters that need no zero after them.
+Function* find(const char* name, std::size_t length);
+// Runs the object named by args.arg(0); false (and no message) when none is.
+bool execute(ArgList& args);
+}
+
+}  // namespace varnholt

@@ -1,0 +1,126 @@
+#include "varnholt/net/net.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "varnholt/base/hooks.h"
+#include "varnholt/console/console.h"
+#include "varnholt/console/function.h"
+#include "varnholt/console/registration_unit.h"
+#include "varnholt/net/display_text.h"
+#include "varnholt/net/packet.h"
+#include "varnholt/net/rcon.h"
+
+namespace varnholt {
+
+// Its objects stand in the listings where the core's list puts this unit.
+RegistrationUnit net_unit("net");
+
+std::unique_ptr<Socket> net_socket;
+
+bool parse_port(const char* text, int& port)
+{
+    const long number = std::strtol(text, nullptr, 10);
+    if (!Socket::port_in_range(number))
+        return false;
+    port = static_cast<int>(number);
+    return true;
+}
+
+namespace {
+void n_open_command(ArgList& args)
+{
+    if (args.argc < 2)
+        return;
+    int port = 0;
+    // Checked before the old socket goes, so that a mistyped port keeps it.
+    if (!parse_port(args.arg(1), port)) {
+        console << "Error opening socket on port " << args.arg(1) << ": port out of range" << std::endl;
+        return;
+    }
+    // The port the socket already holds is the socket itself: keeping it
+    // leaves no moment in which another process could take the port.
+    const bool in_use = net_socket && net_socket->is_open();
+    if (in_use && port != 0 && net_socket->local_port() == port) {
+        console << "socket open" << std::endl;
+        return;
+    }
+    // The new socket opens while the old one still serves, so that a port
+    // that cannot be had (a remote command may ask for one) keeps the old.
+    auto opened = std::make_unique<Socket>(port);
+    if (!opened->is_open()) {
+        console << "Error opening socket on port " << port << ": " << opened->error() << std::endl;
+        if (in_use)
+            return;
+    }
+    net_socket = std::move(opened);
+    if (net_socket->is_open())
+        console << "socket open" << std::endl;
+}
+
+void n_send_command(ArgList& args)
+{
+    if (args.argc < 4)
+        return;
+    const char* text = args.arg(3);
+    int port = 0;
+    const bool port_valid = parse_port(args.arg(2), port);
+    // The terminating zero goes out too.
+    const Packet packet(args.arg(1), port, text, static_cast<int>(std::strlen(text) + 1));
+    if (!net_socket)
+        return;
+    if (!port_valid || !net_socket->send(packet)) {
+        const std::string reason = port_valid ? net_socket->error() : "port out of range";
+        console << "Error sending packet: " << reason << std::endl;
+        return;
+    }
+    console << "Sent " << static_cast<unsigned>(packet.size) << " bytes" << std::endl;
+}
+
+Command n_open("n_open", n_open_command);
+Command n_send("n_send", n_send_command);
+const RegistrationUnit::End net_unit_end(net_unit);
+}
+
+bool net_init()
+{
+    return true;
+}
+
+bool net_frame()
+{
+    rcon_frame();
+    if (!net_socket || !net_socket->is_open())
+        return false;
+    Packet packet;
+    std::uint32_t sender = 0;
+    if (!net_socket->receive(packet, &sender)) {
+        // Silent when nothing was waiting, or the datagram was gone by the
+        // time it was read.
+        if (net_socket->error().empty())
+            return false;
+        console << "Error receiving" << std::endl;
+        return true;
+    }
+    if (rcon_receive(packet, sender) || (hooks().datagram && hooks().datagram(packet)))
+        return true;
+    console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
+    console << packet.size << " bytes received" << std::endl;
+    // Anyone on the network can send anything: nothing of it may reach the
+    // terminal as a command.
+    console << display_text(packet.data, static_cast<std::size_t>(packet.size)) << std::endl;
+    return true;
+}
+
+int net_descriptor()
+{
+    return net_socket ? net_socket->descriptor() : -1;
+}
+
+bool net_shutdown()
+{
+    return true;
+}
+
+}  // namespace varnholt

@@ -1,0 +1,42 @@
+/*
+ * The network layer: one UDP socket that the user opens from the console
+ * with n_open, n_send to send a line of text as one datagram, and a frame
+ * step that reports the datagrams that arrive, one per frame.
+ *
+ * n_send's datagram is the text and one zero byte, and a received datagram
+ * may hold anything. Only the remote console (net/rcon.h) has a protocol;
+ * its datagrams begin with a prefix that no n_send datagram begins with.
+ */
+#pragma once
+
+#include <memory>
+
+#include "varnholt/net/socket.h"
+
+namespace varnholt {
+
+// The socket of the last n_open that opened one, owned by this layer; null
+// before the first n_open. An n_open that fails replaces only a socket that
+// is not open (one whose own opening failed), so an open socket stays in use
+// until another opens; only the process exit releases the last.
+extern std::unique_ptr<Socket> net_socket;
+
+// Reads a port as strtol does (leading blanks and a sign, digits up to the
+// first other character, no digits at all giving 0), but refuses a number
+// outside 0 to 65535 instead of letting it wrap into range.
+bool parse_port(const char* text, int& port);
+
+// Nothing to set up; true.
+bool net_init();
+// Takes at most one waiting datagram. A remote-console datagram goes to the
+// remote console, any other to the datagram hook (base/hooks.h); one that
+// the hook does not take is reported on the console: its sender, its size,
+// and its text up to the first zero byte with control characters escaped.
+// Never waits; false when no datagram was waiting.
+bool net_frame();
+// The open socket's descriptor, else -1: what an idle frame loop waits on.
+int net_descriptor();
+// Leaves the socket to the process exit; true.
+bool net_shutdown();
+
+}  // namespace varnholt

@@ -1,0 +1,147 @@
+/*
+ * Console variables: named, typed settings that the console can show,
+ * change and reset, and that the configuration writer saves.
+ *
+ * Every variable is a Function (typing its name runs exec) and is also
+ * linked, in registration order, into the VariableList, through which the
+ * variable commands, the configuration writer and "$name" substitution find
+ * it. Built-in variables are static objects of the subsystems that own
+ * them; those made by `set` belong to the variable commands. Owners read and
+ * write `value` and `default_value` directly; nothing is notified.
+ *
+ * Instantiated for Variable<std::string>, Variable<int>, Variable<bool>,
+ * ConstVariable<std::string>, ReadOnlyVariable<std::string> and
+ * ReadOnlyVariable<Timer>.
+ */
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+#include "varnholt/base/timer.h"
+#include "varnholt/console/function.h"
+
+namespace varnholt {
+
+// The persistent flag of the constructors below, named where a variable is
+// declared: whether the configuration writer saves the variable.
+constexpr bool saved = true, not_saved = false;
+
+class BaseVariable : public Function {
+public:
+    // Registers as a Function of kind `kind` (reporting a name collision
+    // there), then appends itself to the VariableList even after a collision,
+    // so the variable commands still reach it; a static variable does both
+    // when init_console registers it (console/function.h). A null name links
+    // nowhere.
+    BaseVariable(const char* name, const char* kind, bool persistent);
+    ~BaseVariable() override;
+
+    // The variable's line of the configuration file; nothing here.
+    virtual std::ostream& save(std::ostream& os);
+    // The value as text, without name, quotes or newline; nothing here.
+    virtual std::ostream& print(std::ostream& os);
+    // The value as print writes it, but never hidden: for telling whether
+    // the value changed, never for showing it.
+    virtual std::ostream& print_unhidden(std::ostream& os) { return print(os); }
+    // Parses and assigns `text`; false when refused (always, here).
+    virtual bool set_from_string(const char* text);
+    virtual void reset_to_default();
+
+    // Whether the configuration writer saves this variable.
+    bool persistent() const { return persistent_; }
+    // Whether the value is a secret, which print hides and which no line
+    // that may set it leaves in a history (see may_set_secret). A secret's
+    // name is made of letters, digits and underscores only.
+    virtual bool secret() const { return false; }
+    BaseVariable* next_variable() const { return variable_link.next; }
+
+protected:
+    void enroll() override;
+
+private:
+    void link_variable();
+
+    bool persistent_;
+    ListLink<BaseVariable> variable_link;
+    NameLink<BaseVariable> variable_name_link;
+
+public:
+    using List = IntrusiveList<BaseVariable, &BaseVariable::variable_link>;
+    using Index = NameIndex<BaseVariable, &BaseVariable::variable_name_link>;
+};
+
+// A settable variable with a default.
+template <typename T>
+class Variable : public BaseVariable {
+public:
+    Variable(const char* name, const T& initial, bool persistent);
+
+    // With an argument, sets from it silently; otherwise shows
+    // "<name as typed>: <value>    default: <default>".
+    void exec(ArgList& args) override;
+    // set <name> "<value>", unescaped.
+    std::ostream& save(std::ostream& os) override;
+    std::ostream& print(std::ostream& os) override;
+    std::ostream& print_unhidden(std::ostream& os) override;
+    // One formatted extraction: a string takes the first word, numbers stop
+    // at the first non-digit, a bool is any number other than 0.
+    bool set_from_string(const char* text) override;
+    void reset_to_default() override;
+    virtual bool set_value(const T& v);
+
+    T value;
+    T default_value;
+};
+
+// A string that may be set from text only until start-up is complete: the
+// start-up script can change it, a user afterwards cannot.
+template <typename T>
+class ConstVariable : public Variable<T> {
+public:
+    ConstVariable(const char* name, const T& initial, bool persistent);
+
+    void exec(ArgList& args) override;
+    bool set_from_string(const char* text) override;
+    // A constant keeps its value.
+    void reset_to_default() override {}
+};
+
+// A value that text can show but never set.
+template <typename T>
+class ReadOnlyVariable : public BaseVariable {
+public:
+    ReadOnlyVariable(const char* name, const T& initial, bool persistent);
+
+    // Shows "<name as typed>: <value>"; with an argument, "<name> is readonly".
+    void exec(ArgList& args) override;
+    std::ostream& print(std::ostream& os) override;
+
+    T value;
+};
+
+namespace VariableList {
+// Created on first use: static variables in other files may register
+// before this file's globals are initialised. The sentinel has no name and
+// is never returned by find.
+BaseVariable& head();
+// The first variable in list order named `name` ignoring ASCII case, or null.
+BaseVariable* find(const char* name);
+// The same for a name of `length` characters that need no zero after them.
+BaseVariable* find(const char* name, std::size_t length);
+// set_from_string on the named variable, ignoring its result; false only
+// when no variable has that name.
+bool set_by_name(const char* name, const char* text);
+// reset_to_default on the named variable; false when there is none.
+bool reset_by_name(const char* name);
+// Whether running `line` may set a secret variable, so that the line must
+// be kept out of every history and never be echoed. Conservative: true
+// when a word of the line, letter case ignored, names a secret, however
+// it is quoted or nested (a string given to eval, an argument of a remote
+// command), and when the current value of a "$name" in it does. Values are
+// looked into one level deep, not through a "$name" inside a value.
+bool may_set_secret(const char* line);
+}
+
+}  // namespace varnholt
