@@ -1,12 +1,10 @@
 #include "engine/timer.h"
 
-#include <sys/time.h>
+#include "engine/clock.h"
 
 double timer_now()
 {
-    timeval now {};
-    gettimeofday(&now, nullptr);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_usec) / 1e6;
+    return static_cast<double>(monotonic_ns()) / 1e9;
 }
 
 Timer::Timer(bool running)

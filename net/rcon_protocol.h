@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/clock.h"
+
 namespace rcon {
 // No n_send datagram longer than one byte begins with a zero byte: its text
 // is a C string followed by its zero.
@@ -60,7 +62,8 @@ struct Peer {
     bool operator==(const Peer& other) const { return address == other.address && port == other.port; }
 };
 
-using Clock = std::chrono::steady_clock;
+// Cookie ages, failure memory and answer time-outs: the engine's one clock.
+using Clock = MonotonicClock;
 using Random = std::array<unsigned char, random_size>;
 using Cookie = std::array<unsigned char, cookie_size>;
 
