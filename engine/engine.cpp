@@ -1,17 +1,23 @@
 #include "engine/engine.h"
 
-#include <chrono>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 
 #include "console/console.h"
 #include "engine/byte_order.h"
+#include "engine/clock.h"
 #include "engine/host.h"
 #include "engine/signals.h"
 #include "engine/startup_commands.h"
 #include "engine/sys_input.h"
 #include "engine/system.h"
+#include "engine/tick.h"
 #include "engine/timer.h"
 #include "net/net.h"
 #include "variables/variable.h"
@@ -20,14 +26,42 @@
 #include "video/video.h"
 
 namespace {
+// Refuses a rate the tick cannot keep, with one line, and keeps the value.
+class TickRateVariable final : public Variable<int> {
+public:
+    using Variable<int>::Variable;
+
+    bool set_value(const int& rate) override
+    {
+        if (!TickSchedule::valid_rate(rate)) {
+            console << name() << " must be between " << min_tick_rate << " and " << max_tick_rate << ", not "
+                    << rate << std::endl;
+            return false;
+        }
+        return Variable<int>::set_value(rate);
+    }
+};
+
 ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
 // Driven by time_start and time_stop.
 ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
+// Ticks a second while a tick hook is installed.
+TickRateVariable eng_tickrate("eng_tickrate", 60, not_saved);
 
 // The longest an idle frame waits for input.
-constexpr int idle_wait_ms = 50;
+constexpr std::int64_t idle_wait_ns = 50'000'000;
 // The longest the console's output waits in a run of busy frames.
-constexpr auto output_delay = std::chrono::milliseconds(1);
+constexpr std::int64_t output_delay_ns = 1'000'000;
+
+const std::int64_t started_at = monotonic_ns();
+std::uint64_t frames = 0;
+// Constant-initialised: a game may install its hook from a static
+// initialiser that runs before this file's.
+TickHook tick_hook = nullptr;
+TickSchedule tick_schedule(eng_tickrate.default_value);
+// How early the wait for a tick ends, learnt from the wake-ups.
+std::int64_t wake_margin = 0;
+constexpr std::int64_t max_wake_margin_ns = 250'000;
 
 ArgList* recorded_args = nullptr;
 // A stop request cut the start-up scripts or the command line's commands
@@ -45,8 +79,116 @@ void time_stop_command(ArgList&)
     eng_time.value.stop();
 }
 
+std::string fixed(double value, int decimals)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+double seconds(const timeval& time)
+{
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
+long long microseconds(std::int64_t ns)
+{
+    return static_cast<long long>(ns / 1000);
+}
+
+void eng_stats_command(ArgList&)
+{
+    const double uptime = static_cast<double>(monotonic_ns() - started_at) / 1e9;
+    console << "uptime: " << fixed(uptime, 1) << " s" << std::endl;
+    console << "frames: " << frames << std::endl;
+    console << "typed lines run: " << sys_lines_run() << std::endl;
+    console << "datagrams reported: " << net_datagrams_reported() << std::endl;
+    if (!tick_hook) {
+        console << "ticks: none, no tick hook is installed" << std::endl;
+    } else {
+        const TickSchedule& ticks = tick_schedule;
+        console << "ticks run at " << ticks.rate() << " Hz: " << ticks.ticks_at_rate() << std::endl;
+        console << "ticks late by more than 1 ms: " << ticks.late_ticks() << std::endl;
+        const TickLateness late = ticks.lateness();
+        const std::string window = ", last " + std::to_string(late.ticks) + " ticks: ";
+        console << "tick lateness median" << window << microseconds(late.median) << " us" << std::endl;
+        console << "tick lateness 99th percentile" << window << microseconds(late.p99) << " us" << std::endl;
+        console << "tick lateness maximum" << window << microseconds(late.max) << " us" << std::endl;
+        console << "ticks dropped by catch-up: " << ticks.dropped_ticks() << std::endl;
+    }
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const double cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    console << "CPU use since start: " << fixed(uptime > 0 ? 100 * cpu / uptime : 0, 2) << "% of one core"
+            << std::endl;
+}
+
 Command time_start("time_start", time_start_command);
 Command time_stop("time_stop", time_stop_command);
+Command eng_stats("eng_stats", eng_stats_command);
+
+// Runs the game's tick when one is due: at most one a frame, so typed lines
+// and datagrams are still served between the ticks of a catch-up.
+void tick_frame()
+{
+    if (!tick_hook) {
+        // A hook installed later starts a fresh grid.
+        if (tick_schedule.started()) {
+            tick_schedule = TickSchedule(tick_schedule.rate());
+            prctl(PR_SET_TIMERSLACK, 0UL, 0UL, 0UL, 0UL);
+        }
+        return;
+    }
+    const std::int64_t now = monotonic_ns();
+    // Does nothing unless eng_tickrate changed (by set, reset or reset_all).
+    tick_schedule.set_rate(eng_tickrate.value, now);
+    if (!tick_schedule.started()) {
+        tick_schedule.start(now);
+        // The kernel may otherwise end a wait up to 50 us late, to gather
+        // wake-ups; at most a few hundred a second, they cost nothing
+        // measurable. 0 gives the default back when ticking stops.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    }
+    if (tick_schedule.due(now))
+        tick_hook(tick_schedule.step_seconds());
+}
+
+// Sleeps until input comes, at most idle_wait_ns, and while ticking until
+// the next tick is due. Waking from a wait takes the kernel a while (100 to
+// 200 us on a virtual machine), so the wait for a tick ends early by the
+// usual delay and the rest is spent reading the clock: the tick then runs
+// at its deadline. Input that comes in those microseconds waits for the
+// tick.
+void idle_wait(std::int64_t now)
+{
+    const std::int64_t rest = now + idle_wait_ns;
+    if (!tick_hook || (tick_schedule.started() && tick_schedule.next_deadline() - wake_margin > rest)) {
+        sys_wait({sys_input_descriptor(), net_descriptor()}, rest);
+        return;
+    }
+    if (!tick_schedule.started())
+        return;
+    const std::int64_t deadline = tick_schedule.next_deadline();
+    const std::int64_t wake = deadline - wake_margin;
+    sys_wait({sys_input_descriptor(), net_descriptor()}, wake);
+    std::int64_t woke = monotonic_ns();
+    if (woke < wake)
+        return;  // input or a stop request
+    if (wake > now) {
+        // Settles where 60% of wake-ups come later than asked, 40% earlier:
+        // most ticks run on time, and the time spent reading the clock stays
+        // small.
+        wake_margin += woke - wake > wake_margin ? 3000 : -2000;
+        wake_margin = std::clamp<std::int64_t>(wake_margin, 0, max_wake_margin_ns);
+    }
+    while (woke < deadline && !sys_stop_requested())
+        woke = monotonic_ns();
+}
+}
+
+void eng_set_tick_hook(TickHook hook)
+{
+    tick_hook = hook;
 }
 
 void common_init(ArgList* args)
@@ -88,6 +230,9 @@ void eng_frame()
     // a Ctrl-C on a half-typed line at the terminal only discards that line.
     if (sys_stop_requested() && !sys_input_interrupt())
         sys_quit(false);
+    ++frames;
+    // First, so that a tick runs as soon as the wait for its deadline ends.
+    tick_frame();
     bool busy = sys_poll_input();
     busy |= net_frame();
     if (host_initted())
@@ -101,17 +246,18 @@ void eng_frame()
     // is a pipe or a file (on a terminal, above the line being edited): when
     // the loop is about to rest, or once it has waited a millisecond. A flood
     // of datagrams then costs a write per many reports, not one each.
-    static auto last_flush = std::chrono::steady_clock::now();
-    const auto now = std::chrono::steady_clock::now();
-    if (!busy || now - last_flush >= output_delay) {
+    static std::int64_t last_flush = monotonic_ns();
+    const std::int64_t now = monotonic_ns();
+    if (!busy || now - last_flush >= output_delay_ns) {
         std::cout.flush();
         last_flush = now;
     }
     // A frame that found work goes straight on: more lines or datagrams may
-    // be waiting. One that found none sleeps until input comes; the bound
-    // keeps the steps that have a clock of their own turning.
+    // be waiting. One that found none sleeps until input comes or the next
+    // tick is due; the bound keeps the steps that have a clock of their own
+    // turning.
     if (!busy)
-        sys_wait({sys_input_descriptor(), net_descriptor()}, idle_wait_ms);
+        idle_wait(now);
 }
 
 bool eng_shutdown()

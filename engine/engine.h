@@ -15,3 +15,13 @@ bool eng_shutdown();
 // Byte-order detection, then remembers the process arguments for
 // program_args() (engine/system.h).
 void common_init(ArgList* args);
+
+// A game's fixed-rate step, called with the step in seconds (1 / eng_tickrate)
+// once per tick, between frames' input and datagrams.
+using TickHook = void (*)(double step_seconds);
+// Installs `hook` in place of the one before; null removes it. Ticks run
+// only while a hook is installed: the first is due at the next frame, and
+// the ones after it on a fixed grid (engine/tick.h). Without one the frame
+// loop sleeps until input comes. May be called before main, from a static
+// initialiser, and from inside the hook.
+void eng_set_tick_hook(TickHook hook);

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <termios.h>
 
+#include "engine/clock.h"
 #include "engine/system.h"
 
 namespace {
@@ -92,7 +93,7 @@ void sys_restore_terminal_mode()
         tcsetattr(terminal_fd, TCSANOW, &terminal_mode);
 }
 
-void sys_wait(std::initializer_list<int> descriptors, int milliseconds)
+void sys_wait(std::initializer_list<int> descriptors, std::int64_t deadline)
 {
     pollfd entries[max_waited];
     assert(descriptors.size() <= max_waited);
@@ -112,11 +113,16 @@ void sys_wait(std::initializer_list<int> descriptors, int milliseconds)
         sigset_t inside = outside;
         sigdelset(&inside, SIGINT);
         sigdelset(&inside, SIGTERM);
-        const timespec timeout {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-        // Should the wait itself fail, it still sleeps, so that the frame loop
-        // does not spin.
-        if (ppoll(entries, count, &timeout, &inside) < 0 && errno != EINTR)
-            ppoll(nullptr, 0, &timeout, &inside);
+        // Read last, so that the wait ends at the deadline itself: a tick
+        // due then is not late by the work done since the frame began.
+        const std::int64_t left = deadline - monotonic_ns();
+        if (left > 0) {
+            const timespec timeout {static_cast<time_t>(left / 1'000'000'000), static_cast<long>(left % 1'000'000'000)};
+            // Should the wait itself fail, it still sleeps, so that the frame
+            // loop does not spin.
+            if (ppoll(entries, count, &timeout, &inside) < 0 && errno != EINTR)
+                ppoll(nullptr, 0, &timeout, &inside);
+        }
     }
     sigprocmask(SIG_SETMASK, &outside, nullptr);
 }

@@ -19,6 +19,7 @@
  */
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 
 // Installs the handlers. Called once, first thing in main. Whether a stop
@@ -43,7 +44,9 @@ void sys_restore_terminal_mode();
 // is then left to its default action.
 void sys_raise_default(int number);
 // Waits until one of `descriptors` (negative ones are left out) can be read
-// or reports an end or error, `milliseconds` pass, or a stop is requested.
-// A request that arrives just before the wait still ends it at once: the
-// stop signals are held back from the check until the wait begins.
-void sys_wait(std::initializer_list<int> descriptors, int milliseconds);
+// or reports an end or error, the monotonic clock (engine/clock.h) reaches
+// `deadline` nanoseconds, or a stop is requested; returns at once when the
+// deadline has passed. A request that arrives just before the wait still
+// ends it at once: the stop signals are held back from the check until the
+// wait begins.
+void sys_wait(std::initializer_list<int> descriptors, std::int64_t deadline);
