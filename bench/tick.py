@@ -9,14 +9,20 @@ prints one table row per run:
 - lateness median, 99th percentile and maximum over the last 1,000 ticks,
   ticks late by more than 1 ms and ticks dropped over the whole run, as the
   engine reports them;
-- drift: where the last tick ran against its place on the grid that the
-  first tick began, from the hook's own clock readings: last - first -
-  (ticks - 1 + dropped) x step;
+- drift: how far the grid of the last ticks lies from that of the first,
+  from the hook's own clock readings: tick n at t_n lies on the grid that
+  begins at t_n - (n + dropped) x step, and the grid of a run of ticks is
+  the earliest of theirs (the tick that ran most on time); the last 64 ticks
+  against the first 64, so that neither a cold first call nor one tick
+  that a busy machine delayed counts as drift;
 - CPU: the engine's own on-CPU time (/proc/PID/schedstat) over the run, in
   percent of one core.
 
 The last run is at 60 Hz while a sender floods the engine's socket on
 loopback (as `make idle` does), and adds the datagrams reported per second.
+A last row, the floor, is a bare loop that sleeps until each deadline of a
+60 Hz grid (clock_nanosleep, no timer slack) and measures its own lateness:
+what the machine's wake-ups cost by themselves.
 """
 import argparse
 import os
@@ -31,6 +37,44 @@ from idle import SENDER, cpu_seconds
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 PROMPT = b"] "
 TARGETS = {20: True, 60: True, 128: True, 1000: False}
+
+# Sleeps until each deadline of a grid of RATE a second for SECONDS and
+# prints its lateness: median, 99th percentile and maximum in microseconds,
+# and the ticks late by more than 1 ms.
+FLOOR = r"""
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <sys/prctl.h>
+#include <vector>
+
+std::int64_t now()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+int main(int argc, char** argv)
+{
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    const long rate = std::atol(argv[1]), count = rate * std::atol(argv[2]);
+    std::vector<std::int64_t> late;
+    const std::int64_t start = now();
+    for (long k = 1; k <= count; ++k) {
+        const std::int64_t deadline = start + k * 1000000000LL / rate;
+        const timespec until {deadline / 1000000000, deadline % 1000000000};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+        late.push_back(now() - deadline);
+    }
+    std::sort(late.begin(), late.end());
+    const long over = std::count_if(late.begin(), late.end(), [](std::int64_t l) { return l > 1000000; });
+    std::printf("%ld %ld %ld %ld\n", long(late[count / 2] / 1000), long(late[(count * 99 + 99) / 100 - 1] / 1000),
+                long(late.back() / 1000), over);
+}
+"""
 
 
 class Engine:
@@ -108,14 +152,17 @@ def run(binary, base, rate, seconds, sender=None):
         elapsed = time.monotonic() - start
         engine.skip()
         engine.send(b"eng_stats\ntick_calls\n")
-        calls = engine.wait_for(rb"tick calls: (\d+), first at (\d+) ns, last at (\d+) ns\n", 30)
+        calls = engine.wait_for(rb"tick calls: (\d+)((?:, \d+ at \d+)*)\n", 30)
         stats = engine.text[:calls.start()]
         engine.stop()
         if flood:
             flood.communicate()
-    count, first, last = (int(x) for x in calls.groups())
+    count = int(calls.group(1))
     dropped = figure(stats, b"ticks dropped by catch-up")
-    drift_us = (last - first - (count - 1 + dropped) * 1e9 / rate) / 1000
+    times = [(int(n), int(t)) for n, t in re.findall(rb", (\d+) at (\d+)", calls.group(2))]
+    first = min(t - n * 1e9 / rate for n, t in times[:64])
+    last = min(t - (n + dropped) * 1e9 / rate for n, t in times[-64:])
+    drift_us = (last - first) / 1000
     result = {
         "ticks": count,
         "median": figure(stats, b"tick lateness median"),
@@ -156,7 +203,7 @@ def main():
                 missed.append("CPU")
         verdict = "none" if not p99_target else "MISSED " + ", ".join(missed) if missed else "met"
         print(f"| {label} | {r['ticks']} | {r['median']} us | {r['p99']} us | {r['max']} us | {r['late']} "
-              f"| {r['dropped']} | {r['drift']:+.0f} us | {r['cpu']:.2f}% | {verdict} |", flush=True)
+              f"| {r['dropped']} | {r['drift']:+.1f} us | {r['cpu']:.2f}% | {verdict} |", flush=True)
 
     with tempfile.TemporaryDirectory(prefix="varnholt-tick-") as base:
         for rate, targeted in TARGETS.items():
@@ -168,6 +215,14 @@ def main():
         subprocess.run(["g++", "-O2", "-o", sender, sender + ".cpp"], check=True)
         flooded = run(binary, base, 60, args.seconds, sender)
         row("60 Hz, datagram flood", flooded, 2000, 0)
+        floor = os.path.join(base, "floor")
+        with open(floor + ".cpp", "w") as f:
+            f.write(FLOOR)
+        subprocess.run(["g++", "-O2", "-o", floor, floor + ".cpp"], check=True)
+        median, p99, worst, late = subprocess.run([floor, "60", str(int(args.seconds))], check=True,
+                                                  capture_output=True, text=True).stdout.split()
+        print(f"| floor: a bare sleep loop, 60 Hz | {int(args.seconds) * 60} | {median} us | {p99} us | {worst} us "
+              f"| {late} | | | | |")
         print(f"datagrams reported during the flood: {flooded['reported'] / 1000:.0f}k/s")
 
 

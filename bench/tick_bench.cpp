@@ -2,8 +2,8 @@
 // install its own: how punctually the tick runs and what it costs
 // (bench/tick.py, `make tick`), and the ticking engine of the black-box
 // tick test. Its own command tick_calls says what the hook saw, on the
-// engine's clock, so that the drift from the grid is measured outside the
-// schedule that makes the grid.
+// engine's clock (nanoseconds), so that the drift from the grid is measured
+// outside the schedule that makes the grid.
 #include <cstdint>
 
 #include "console/console.h"
@@ -12,21 +12,32 @@
 #include "engine/engine.h"
 
 namespace {
+constexpr std::uint64_t kept = 64;
 std::uint64_t calls = 0;
-std::int64_t first_call = 0;
-std::int64_t last_call = 0;
+// The times of the first calls, and of the latest in a ring indexed by call
+// number.
+std::int64_t first[kept];
+std::int64_t latest[kept];
 
 void empty_tick(double)
 {
-    last_call = monotonic_ns();
-    if (calls++ == 0)
-        first_call = last_call;
+    const std::int64_t now = monotonic_ns();
+    if (calls < kept)
+        first[calls] = now;
+    latest[calls++ % kept] = now;
 }
 
+// "tick calls: <count>, <number> at <ns>, ..." for the first and the latest
+// calls, numbered from 0.
 void tick_calls_command(ArgList&)
 {
-    console << "tick calls: " << calls << ", first at " << first_call << " ns, last at " << last_call << " ns"
-            << std::endl;
+    console << "tick calls: " << calls;
+    const std::uint64_t shown = calls < kept ? calls : kept;
+    for (std::uint64_t number = 0; number < shown; ++number)
+        console << ", " << number << " at " << first[number];
+    for (std::uint64_t number = calls - shown; number < calls; ++number)
+        console << ", " << number << " at " << latest[number % kept];
+    console << std::endl;
 }
 
 Command tick_calls("tick_calls", tick_calls_command);
