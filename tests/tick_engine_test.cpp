@@ -38,4 +38,18 @@ TEST_F(TickingEngineTest, TicksAtItsRateForASecondAndReportsThem)
     const int ticks = std::stoi(figures[1]);
     EXPECT_GE(ticks, 50);
     EXPECT_LE(ticks, 100 * elapsed + 3);
+
+    // A new rate counts afresh; a datagram reported counts.
+    const int port = open_socket(*engine);
+    const auto changed = std::chrono::steady_clock::now();
+    command(*engine, "eng_tickrate 20");
+    command(*engine, "n_send 127.0.0.1 " + std::to_string(port) + " hi");
+    engine->collect_for(0.5);
+    const std::string later = command(*engine, "eng_stats");
+    const double slower = std::chrono::duration<double>(std::chrono::steady_clock::now() - changed).count();
+    const auto at = later.find("\ndatagrams reported: 1\nticks run at 20 Hz: ");
+    ASSERT_NE(at, std::string::npos) << later;
+    const int slow_ticks = std::stoi(later.substr(later.find(" Hz: ", at) + 5));
+    EXPECT_GE(slow_ticks, 5);
+    EXPECT_LE(slow_ticks, 20 * slower + 2);
 }
