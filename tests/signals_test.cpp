@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "engine/clock.h"
+#include "engine/signals.h"
+
+// The frame loop hands sys_wait a tick's deadline in nanoseconds: the wait
+// must end at it, not before it, not a unit off, and not at all for one past.
+TEST(SysWait, EndsAtItsDeadlineAndNotBefore)
+{
+    constexpr std::int64_t ms = 1'000'000;
+    for (const std::int64_t wait : {-5 * ms, 0 * ms, 3 * ms, 30 * ms}) {
+        const std::int64_t start = monotonic_ns();
+        sys_wait({}, start + wait);
+        const std::int64_t waited = monotonic_ns() - start;
+        EXPECT_GE(waited, wait) << wait;
+        EXPECT_LT(waited, (wait > 0 ? wait : 0) + 50 * ms) << wait;
+    }
+}
