@@ -19,7 +19,7 @@ FUZZ_TARGETS := tokenizer console config rcon
 # nothing when all are there (see the script). INSTALL_DEPS=true skips it.
 INSTALL_DEPS ?= scripts/install-deps
 
-.PHONY: all run test engine bench compare idle clean fuzz fuzz-build fuzz-smoke memcheck
+.PHONY: all run test engine bench compare idle tick clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
@@ -110,6 +110,16 @@ compare: engine
 idle: engine
 	@$(INSTALL_DEPS) idle
 	python3 bench/idle.py --engine $(BUILD)/varnholt
+
+# How punctually the fixed-rate tick runs: TICK_SECONDS a rate (20, 60, 128
+# and 1000 Hz, then 60 Hz under a datagram flood).
+TICK_SECONDS ?= 30
+
+tick:
+	@$(INSTALL_DEPS) idle
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target tick_bench
+	python3 bench/tick.py --engine $(BUILD)/bench/tick_bench --seconds $(TICK_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

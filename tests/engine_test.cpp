@@ -152,6 +152,15 @@ TEST_F(EngineTest, TimerCommandsDriveEngTime)
     EXPECT_NE(result.output.find("] eng_time is readonly\n"), std::string::npos);
 }
 
+TEST_F(EngineTest, EngStatsSaysThatNoTickRunsWithoutATickHook)
+{
+    const std::string output = run("eng_stats\nquit\n").output;
+    EXPECT_NE(output.find("\ntyped lines run: 1\ndatagrams reported: 0\nticks: none, no tick hook is installed\n"
+                          "CPU use since start: "),
+              std::string::npos)
+        << output;
+}
+
 TEST_F(EngineTest, CommandLineSetsRunAroundInitCfgAndOtherCommandsAfterIt)
 {
     struct Case {

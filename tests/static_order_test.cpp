@@ -42,7 +42,7 @@ TEST(StaticOrder, GameObjectsRegisterAfterTheCoresByName)
         history += console.history_at(i);
     EXPECT_EQ(history, "Console initialized\nName collision: sot_early already exists\n");
     EXPECT_EQ(names_after("ls_cmds"), (std::vector<std::string> {"SOT_EARLY", "sot_Middle", "sot_zebra"}));
-    EXPECT_EQ(VariableList::find("eng_time")->next_variable(), &middle);
+    EXPECT_EQ(VariableList::find("eng_tickrate")->next_variable(), &middle);
 }
 
 int main(int argc, char** argv)

@@ -24,6 +24,7 @@
  */
 #pragma once
 
+#include "varnholt/base/clock.h"
 #include "varnholt/base/hooks.h"
 #include "varnholt/base/limits.h"
 #include "varnholt/base/stop_request.h"

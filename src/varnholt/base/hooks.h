@@ -5,16 +5,16 @@
  * (nothing, or success), so an engine without hooks behaves as the
  * standard binary does.
  *
- * Install them before start-up; the engine keeps its own copy:
+ * Install them before start-up (never from inside a hook); the engine keeps
+ * its own copy:
  *
  *     varnholt::Hooks hooks;
  *     hooks.host_frame = [] { game.step(); };
  *     varnholt::set_hooks(hooks);
  *
  * A hook runs on the engine's one thread and may use the console. New hooks
- * join this struct as members with an empty default (a fixed-rate tick
- * taking its step in seconds, a game's key/value pairs for a status report,
- * a sink for every line the console prints), so that code written against
+ * join this struct as members with an empty default (a game's key/value
+ * pairs for a status report, a sink for every line the console prints), so that code written against
  * an older struct keeps compiling and behaving the same.
  */
 #pragma once
@@ -26,6 +26,13 @@ namespace varnholt {
 class Packet;
 
 struct Hooks {
+    // The game's fixed-rate step, given the step in seconds (1 / eng_tickrate)
+    // once per tick, before the frame's input and datagrams. Ticks run only
+    // while this hook is set: the first is due at the next frame, the ones
+    // after it on a fixed grid (engine/tick.h). Without it the frame loop
+    // sleeps until input comes, as the plain engine does.
+    std::function<void(double step_seconds)> tick;
+
     // The host side, which a dedicated start (`dedicated 1`) brings up
     // instead of the video layer: right after "Host initted...", once a
     // frame while the host is up, and right before "Host closed...".

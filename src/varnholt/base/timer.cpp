@@ -1,14 +1,12 @@
 #include "varnholt/base/timer.h"
 
-#include <sys/time.h>
+#include "varnholt/base/clock.h"
 
 namespace varnholt {
 
 double timer_now()
 {
-    timeval now {};
-    gettimeofday(&now, nullptr);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_usec) / 1e6;
+    return static_cast<double>(monotonic_ns()) / 1e9;
 }
 
 Timer::Timer(bool running)

@@ -1,13 +1,15 @@
 /*
- * Accumulating wall-clock stopwatch, in seconds. A value type: whoever holds
- * a Timer owns its state (the eng_time variable keeps one by value).
+ * Accumulating stopwatch, in seconds, on the monotonic clock
+ * (engine/clock.h): setting the system time neither adds nor takes away.
+ * A value type: whoever holds a Timer owns its state (the eng_time variable
+ * keeps one by value).
  * Every operation takes exactly one clock reading and allocates nothing.
  */
 #pragma once
 
 namespace varnholt {
 
-// Seconds since the epoch, with microsecond resolution.
+// Seconds on the monotonic clock; only differences mean anything.
 double timer_now();
 
 class Timer {

@@ -1,14 +1,17 @@
 #include "varnholt/engine/engine.h"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <memory>
-#include <poll.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 
 #include "varnholt/base/byte_order.h"
+#include "varnholt/base/clock.h"
+#include "varnholt/base/hooks.h"
 #include "varnholt/base/stop_request.h"
 #include "varnholt/base/timer.h"
 #include "varnholt/console/arg_list.h"
@@ -18,6 +21,8 @@
 #include "varnholt/engine/config_writer.h"
 #include "varnholt/engine/host.h"
 #include "varnholt/engine/startup_commands.h"
+#include "varnholt/engine/tick.h"
+#include "varnholt/engine/wait.h"
 #include "varnholt/net/net.h"
 #include "varnholt/variables/variable.h"
 #include "varnholt/vfs/vfs.h"
@@ -29,14 +34,39 @@ namespace varnholt {
 RegistrationUnit engine_unit("engine");
 
 namespace {
+// Refuses a rate the tick cannot keep, with one line, and keeps the value.
+class TickRateVariable final : public Variable<int> {
+public:
+    using Variable<int>::Variable;
+
+    bool set_value(const int& rate) override
+    {
+        if (!TickSchedule::valid_rate(rate)) {
+            console << name() << " must be between " << min_tick_rate << " and " << max_tick_rate << ", not "
+                    << rate << std::endl;
+            return false;
+        }
+        return Variable<int>::set_value(rate);
+    }
+};
+
 ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
 // Driven by time_start and time_stop.
 ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
+// Ticks a second while a tick hook is installed.
+TickRateVariable eng_tickrate("eng_tickrate", 60, not_saved);
 
 // The longest an idle frame waits for input.
-constexpr int idle_wait_ms = 50;
+constexpr std::int64_t idle_wait_ns = 50'000'000;
 // The longest the console's output waits in a run of busy frames.
-constexpr auto output_delay = std::chrono::milliseconds(1);
+constexpr std::int64_t output_delay_ns = 1'000'000;
+
+const std::int64_t started_at = monotonic_ns();
+std::uint64_t frames = 0;
+TickSchedule tick_schedule(eng_tickrate.default_value);
+// How early the wait for a tick ends, learnt from the wake-ups.
+std::int64_t wake_margin = 0;
+constexpr std::int64_t max_wake_margin_ns = 250'000;
 
 // A stop request cut the start-up scripts or the command line's commands
 // short: the settings are only partly loaded, and saving them would lose
@@ -56,8 +86,53 @@ void time_stop_command(ArgList&)
     eng_time.value.stop();
 }
 
+std::string fixed(double value, int decimals)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+double seconds(const timeval& time)
+{
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
+long long microseconds(std::int64_t ns)
+{
+    return static_cast<long long>(ns / 1000);
+}
+
+void eng_stats_command(ArgList&)
+{
+    const double uptime = static_cast<double>(monotonic_ns() - started_at) / 1e9;
+    console << "uptime: " << fixed(uptime, 1) << " s" << std::endl;
+    console << "frames: " << frames << std::endl;
+    console << "typed lines run: " << (input ? input->lines_run() : 0) << std::endl;
+    console << "datagrams reported: " << net_datagrams_reported() << std::endl;
+    if (!hooks().tick) {
+        console << "ticks: none, no tick hook is installed" << std::endl;
+    } else {
+        const TickSchedule& ticks = tick_schedule;
+        console << "ticks run at " << ticks.rate() << " Hz: " << ticks.ticks_at_rate() << std::endl;
+        console << "ticks late by more than 1 ms: " << ticks.late_ticks() << std::endl;
+        const TickLateness late = ticks.lateness();
+        const std::string window = ", last " + std::to_string(late.ticks) + " ticks: ";
+        console << "tick lateness median" << window << microseconds(late.median) << " us" << std::endl;
+        console << "tick lateness 99th percentile" << window << microseconds(late.p99) << " us" << std::endl;
+        console << "tick lateness maximum" << window << microseconds(late.max) << " us" << std::endl;
+        console << "ticks dropped by catch-up: " << ticks.dropped_ticks() << std::endl;
+    }
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const double cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    console << "CPU use since start: " << fixed(uptime > 0 ? 100 * cpu / uptime : 0, 2) << "% of one core"
+            << std::endl;
+}
+
 Command time_start("time_start", time_start_command);
 Command time_stop("time_stop", time_stop_command);
+Command eng_stats("eng_stats", eng_stats_command);
 const RegistrationUnit::End engine_unit_end(engine_unit);
 }
 
@@ -73,37 +148,63 @@ void set_console_input(ConsoleInput* console_input)
 }
 
 namespace {
-// Waits until one of the descriptors (negative ones are left out) can be
-// read or reports an end or error, `milliseconds` pass, or the run is to
-// end. A stop request that arrives just before the wait still ends it at
-// once: the stop signals are held back from the check until the wait
-// begins.
-void wait_for_input(int first, int second, int milliseconds)
+// Runs the game's tick when one is due: at most one a frame, so typed lines
+// and datagrams are still served between the ticks of a catch-up.
+void tick_frame()
 {
-    pollfd entries[2];
-    nfds_t count = 0;
-    for (const int fd : {first, second})
-        if (fd >= 0)
-            entries[count++] = pollfd {fd, POLLIN, 0};
-    sigset_t stop_signals;
-    sigemptyset(&stop_signals);
-    sigaddset(&stop_signals, SIGINT);
-    sigaddset(&stop_signals, SIGTERM);
-    sigset_t outside;
-    sigprocmask(SIG_BLOCK, &stop_signals, &outside);
-    // A request from here on stays pending until ppoll unblocks it, which
-    // then returns at once.
-    if (!run_ending()) {
-        sigset_t inside = outside;
-        sigdelset(&inside, SIGINT);
-        sigdelset(&inside, SIGTERM);
-        const timespec timeout {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-        // Should the wait itself fail, it still sleeps, so that the frame loop
-        // does not spin.
-        if (ppoll(entries, count, &timeout, &inside) < 0 && errno != EINTR)
-            ppoll(nullptr, 0, &timeout, &inside);
+    if (!hooks().tick) {
+        // A hook installed later starts a fresh grid.
+        if (tick_schedule.started()) {
+            tick_schedule = TickSchedule(tick_schedule.rate());
+            prctl(PR_SET_TIMERSLACK, 0UL, 0UL, 0UL, 0UL);
+        }
+        return;
     }
-    sigprocmask(SIG_SETMASK, &outside, nullptr);
+    const std::int64_t now = monotonic_ns();
+    // Does nothing unless eng_tickrate changed (by set, reset or reset_all).
+    tick_schedule.set_rate(eng_tickrate.value, now);
+    if (!tick_schedule.started()) {
+        tick_schedule.start(now);
+        // The kernel may otherwise end a wait up to 50 us late, to gather
+        // wake-ups; at most a few hundred a second, they cost nothing
+        // measurable. 0 gives the default back when ticking stops.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    }
+    if (tick_schedule.due(now))
+        hooks().tick(tick_schedule.step_seconds());
+}
+
+// Sleeps until input comes, at most idle_wait_ns, and while ticking until
+// the next tick is due. Waking from a wait takes the kernel a while (100 to
+// 200 us on a virtual machine), so the wait for a tick ends early by the
+// usual delay and the rest is spent reading the clock: the tick then runs
+// at its deadline. Input that comes in those microseconds waits for the
+// tick.
+void idle_wait(std::int64_t now)
+{
+    const int first = input ? input->descriptor() : -1;
+    const std::int64_t longest = now + idle_wait_ns;
+    if (!hooks().tick || (tick_schedule.started() && tick_schedule.next_deadline() - wake_margin > longest)) {
+        wait_for_input(first, net_descriptor(), longest);
+        return;
+    }
+    if (!tick_schedule.started())
+        return;
+    const std::int64_t deadline = tick_schedule.next_deadline();
+    const std::int64_t wake = deadline - wake_margin;
+    wait_for_input(first, net_descriptor(), wake);
+    std::int64_t woke = monotonic_ns();
+    if (woke < wake)
+        return;  // input or a stop request
+    if (wake > now) {
+        // Settles at the wake-up delay that 6 wake-ups in 10 stay under:
+        // those ticks run on time, the others a little late, and the time
+        // spent reading the clock stays small.
+        wake_margin += woke - wake > wake_margin ? 6000 : -4000;
+        wake_margin = std::clamp<std::int64_t>(wake_margin, 0, max_wake_margin_ns);
+    }
+    while (woke < deadline && !run_ending())
+        woke = monotonic_ns();
 }
 }
 
@@ -142,6 +243,11 @@ bool frame()
     // a Ctrl-C on a half-typed line at the terminal only discards that line.
     if (quit_requested() || (stop_requested() && !(input && input->interrupt())))
         return false;
+    ++frames;
+    // First, so that a tick runs as soon as the wait for its deadline ends.
+    tick_frame();
+    if (quit_requested())
+        return false;
     bool busy = input && input->poll();
     // A quit typed or sent ends the frame there, as if the process ended.
     if (quit_requested())
@@ -160,17 +266,18 @@ bool frame()
     // is a pipe or a file (on a terminal, above the line being edited): when
     // the loop is about to rest, or once it has waited a millisecond. A flood
     // of datagrams then costs a write per many reports, not one each.
-    static auto last_flush = std::chrono::steady_clock::now();
-    const auto now = std::chrono::steady_clock::now();
-    if (!busy || now - last_flush >= output_delay) {
+    static std::int64_t last_flush = monotonic_ns();
+    const std::int64_t now = monotonic_ns();
+    if (!busy || now - last_flush >= output_delay_ns) {
         std::cout.flush();
         last_flush = now;
     }
     // A frame that found work goes straight on: more lines or datagrams may
-    // be waiting. One that found none sleeps until input comes; the bound
-    // keeps the steps that have a clock of their own turning.
+    // be waiting. One that found none sleeps until input comes or the next
+    // tick is due; the bound keeps the steps that have a clock of their own
+    // turning.
     if (!busy)
-        wait_for_input(input ? input->descriptor() : -1, net_descriptor(), idle_wait_ms);
+        idle_wait(now);
     return true;
 }
 

@@ -11,9 +11,12 @@
  *     return varnholt::shutdown();
  *
  * A frame that found nothing to do waits up to 50 ms for typed input or a
- * datagram before it returns, so such a loop idles at no cost.
+ * datagram before it returns (while a tick hook is installed, at most until
+ * the next tick is due), so such a loop idles at no cost.
  */
 #pragma once
+
+#include <cstdint>
 
 namespace varnholt {
 
@@ -34,6 +37,8 @@ public:
     virtual bool interrupt() = 0;
     // First thing in the shutdown: gives back what the input took.
     virtual void shutdown() = 0;
+    // Lines typed and run so far, for eng_stats.
+    virtual std::uint64_t lines_run() const { return 0; }
 };
 
 // Installs `input` (not owned; null for none) for the frames to come.
@@ -47,8 +52,9 @@ void set_console_input(ConsoleInput* input);
 // a `quit` or a stop request during start-up already ended the run: call
 // shutdown() next.
 bool startup(int argc, const char* const* argv);
-// One turn of the frame loop: stop requests, a typed line, a datagram, the
-// host, the client and video frame steps, the console's output flushed to
+// One turn of the frame loop: stop requests, a tick when one is due (see
+// engine/tick.h), a typed line, a datagram, the host, the client and video
+// frame steps, the console's output flushed to
 // standard output when due, and the idle wait. False once the run is to
 // end (quit, a stop request): call shutdown() next.
 bool frame();

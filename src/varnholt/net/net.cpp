@@ -80,6 +80,7 @@ void n_send_command(ArgList& args)
 
 Command n_open("n_open", n_open_command);
 Command n_send("n_send", n_send_command);
+std::uint64_t datagrams_reported = 0;
 const RegistrationUnit::End net_unit_end(net_unit);
 }
 
@@ -105,12 +106,18 @@ bool net_frame()
     }
     if (rcon_receive(packet, sender) || (hooks().datagram && hooks().datagram(packet)))
         return true;
+    ++datagrams_reported;
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;
     console << packet.size << " bytes received" << std::endl;
     // Anyone on the network can send anything: nothing of it may reach the
     // terminal as a command.
     console << display_text(packet.data, static_cast<std::size_t>(packet.size)) << std::endl;
     return true;
+}
+
+std::uint64_t net_datagrams_reported()
+{
+    return datagrams_reported;
 }
 
 int net_descriptor()

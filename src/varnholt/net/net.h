@@ -9,6 +9,7 @@
  */
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "varnholt/net/socket.h"
@@ -34,6 +35,8 @@ bool net_init();
 // and its text up to the first zero byte with control characters escaped.
 // Never waits; false when no datagram was waiting.
 bool net_frame();
+// Datagrams reported by net_frame so far (the remote console's are not).
+std::uint64_t net_datagrams_reported();
 // The open socket's descriptor, else -1: what an idle frame loop waits on.
 int net_descriptor();
 // Leaves the socket to the process exit; true.

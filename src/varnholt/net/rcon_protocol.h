@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "varnholt/base/clock.h"
 #include "varnholt/base/limits.h"
 
 namespace varnholt {
@@ -68,9 +69,9 @@ struct Peer {
     bool operator==(const Peer& other) const { return address == other.address && port == other.port; }
 };
 
-// Cookies and waiting use this process's own clock, which never jumps; a
+// Cookies and waiting use the engine's one clock, which never jumps; a
 // hello's time is the only one that two machines compare.
-using Clock = std::chrono::steady_clock;
+using Clock = MonotonicClock;
 using WallClock = std::chrono::system_clock;
 using Random = std::array<unsigned char, random_size>;
 using Cookie = std::array<unsigned char, cookie_size>;

@@ -1,4 +1,4 @@
-#include "varnholt/engine/line_reader.h"
+#include "varnholt/process/line_reader.h"
 
 #include <cerrno>
 #include <cstring>

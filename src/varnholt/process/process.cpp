@@ -42,6 +42,7 @@ public:
     int descriptor() const override { return sys_input_descriptor(); }
     bool interrupt() override { return sys_input_interrupt(); }
     void shutdown() override { sys_input_shutdown(); }
+    std::uint64_t lines_run() const override { return sys_lines_run(); }
 };
 }
 

@@ -24,6 +24,7 @@ char input_line[line_size];
 bool prompt_shown = false;
 bool on_terminal = false;
 LineReader standard_input(STDIN_FILENO);
+std::uint64_t lines_run = 0;
 
 // Read afresh for each prompt: a line may have changed sys_prompt.
 std::string prompt_text()
@@ -36,6 +37,7 @@ bool poll_terminal()
 {
     switch (terminal_poll(input_line)) {
     case TerminalInput::line:
+        ++lines_run;
         console.execute(input_line, not_echoed);
         // A line that quits gets no new prompt: the engine ends.
         if (!quit_requested())
@@ -70,10 +72,16 @@ bool sys_poll_input()
                     << std::endl;
         return standard_input.read_input();
     }
+    ++lines_run;
     console.execute(input_line, not_echoed);
     if (!quit_requested())
         sys_print_prompt();
     return true;
+}
+
+std::uint64_t sys_lines_run()
+{
+    return lines_run;
 }
 
 bool sys_input_ready()

@@ -10,6 +10,7 @@
  */
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "varnholt/variables/variable.h"
@@ -22,6 +23,8 @@ extern Variable<std::string> sys_prompt;
 // The frame step: the first prompt, or one typed line and a new prompt.
 // False when it found nothing to do: no line ran and no input was read.
 bool sys_poll_input();
+// Typed lines run so far.
+std::uint64_t sys_lines_run();
 // Whether standard input can be read without blocking.
 bool sys_input_ready();
 // Standard input's descriptor while it is still polled, else -1.
