@@ -19,7 +19,7 @@ FUZZ_TARGETS := tokenizer console config rcon
 # nothing when all are there (see the script). INSTALL_DEPS=true skips it.
 INSTALL_DEPS ?= scripts/install-deps
 
-.PHONY: all run test engine bench compare idle clean fuzz fuzz-build fuzz-smoke memcheck
+.PHONY: all run test engine bench compare packs idle clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
@@ -105,6 +105,12 @@ bench:
 compare: engine
 	@$(INSTALL_DEPS) compare
 	python3 bench/compare.py --engine $(BUILD)/varnholt
+
+# What zip packs cost: mounting, exec from an entry, lookups through many.
+packs: engine
+	@$(INSTALL_DEPS) compare
+	cmake --build $(BUILD) -j $(JOBS) --target pack_bench
+	python3 bench/packs.py --engine $(BUILD)/varnholt --bench $(BUILD)/pack_bench
 
 # What the running engine costs at rest and how fast it answers.
 idle: engine

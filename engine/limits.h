@@ -7,3 +7,9 @@
 // script, a token in a tokenizer's buffer. 1023 characters and the zero; a
 // longer line keeps its first 1023 characters.
 constexpr int line_size = 1024;
+
+// The most of a pack entry that one open stream holds at a time. An entry
+// no longer than this is checked whole (its CRC) before any of it is given
+// out, so a damaged script runs none of its lines; a longer one streams in
+// pieces of this size and is checked at its end.
+constexpr int pack_chunk_size = 256 * 1024;

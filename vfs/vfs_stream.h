@@ -1,25 +1,30 @@
 /*
- * File streams that open a name under the data directories: `gamepath`
- * first, then `basepath`, read at the time of opening. The name is appended
- * after a single "/" and not examined further. Each stream owns its file
- * buffer; a stream that opened nothing is in the failed state.
+ * File streams that open a name under the data directories. An input
+ * stream reads through the search list (vfs.h): a plain file or a pack
+ * entry, the first mount that has it. An output stream writes under
+ * `gamepath` first, then `basepath`, read at the time of opening, the name
+ * appended after a single "/". Each stream owns its buffer; a stream that
+ * opened nothing is in the failed state.
  */
 #pragma once
 
 #include <fstream>
 #include <istream>
+#include <memory>
 #include <ostream>
+#include <streambuf>
 
 class vfs_istream : public std::istream {
 public:
     vfs_istream(const char* name, std::ios::openmode mode = std::ios::in);
 
+    // Files are read as bytes, whatever the mode.
     void open(const char* name, std::ios::openmode mode);
-    bool is_open() const { return buffer.is_open(); }
+    bool is_open() const { return buffer != nullptr; }
     void close();
 
 private:
-    std::filebuf buffer;
+    std::unique_ptr<std::streambuf> buffer;
 };
 
 class vfs_ostream : public std::ostream {
