@@ -13,7 +13,7 @@ JOBS ?= $(shell nproc)
 # `make fuzz` runs every fuzz target this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
-FUZZ_TARGETS := tokenizer console config rcon
+FUZZ_TARGETS := tokenizer console config rcon pack
 
 # Installs the missing packages of the groups named after it, quietly does
 # nothing when all are there (see the script). INSTALL_DEPS=true skips it.

@@ -120,11 +120,14 @@ TEST(ZipArchive, DamageCostsOnlyWhatItTouchesWithOneLineEach)
          [&](std::string& bytes) { bytes[bytes.find(second_record, bytes.find(second_record) + 1) + 3] = 9; },
          "Pack \"p.zip\": central directory damaged after entry 1 of 2, the entries before it mounted\n", {"a"},
          {"b"}},
-        {"unsafe names", {{"../up", "u"}, {"/abs", "a"}, {"back\\slash", "b"}, {"bell\a", "b"}, {"ok", "ok"}}, nullptr,
+        {"unsafe names",
+         {{"../up", "u"}, {"/abs", "a"}, {"back\\slash", "b"}, {"bell\a", "b"}, {"a//b", "b"}, {"ok", "ok"}},
+         nullptr,
          "Pack \"p.zip\": entry \"../up\" left out: unsafe name\n"
          "Pack \"p.zip\": entry \"/abs\" left out: unsafe name\n"
          "Pack \"p.zip\": entry \"back\\slash\" left out: unsafe name\n"
-         "Pack \"p.zip\": entry \"bell\a\" left out: unsafe name\n",
+         "Pack \"p.zip\": entry \"bell\a\" left out: unsafe name\n"
+         "Pack \"p.zip\": entry \"a//b\" left out: unsafe name\n",
          {"ok"}, {"../up", "back\\slash"}},
         {"encrypted", {{"secret", "s", 8, false, false, "password"}, {"ok", "ok"}}, nullptr,
          "Pack \"p.zip\": entry \"secret\" left out: encrypted\n", {"ok"}, {"secret"}},

@@ -158,11 +158,13 @@ struct ZipCloser {
 };
 using ZipHandle = std::unique_ptr<void, ZipCloser>;
 
-// A name that could reach outside the data directory, or that the console
-// could not show or type as it is.
+// A name that could reach outside the data directory, that no name typed
+// would find (an empty part, as in "a//b"), or that the console could not
+// show or type as it is.
 bool unsafe_name(const char* name, std::size_t length)
 {
-    if (length == 0 || name[0] == '/' || vfs_name_climbs(name))
+    if (length == 0 || name[0] == '/' || name[length - 1] == '/' || std::strstr(name, "//")
+        || vfs_name_climbs(name))
         return true;
     return std::any_of(name, name + length, [](char c) {
         const auto byte = static_cast<unsigned char>(c);
@@ -390,6 +392,13 @@ const Pack::Entry* Pack::find(const NameKey& key) const
     return nullptr;
 }
 
+// Whether two states of a file are of one file, unchanged.
+bool same_file(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
 // Reads one entry. Its pieces are checked before they are given out: an
 // entry that fits in one piece gives nothing at all when its CRC is wrong.
 class EntryBuffer : public std::streambuf {
@@ -494,12 +503,7 @@ public:
     }
 
     // Whether the file `status` describes is the one mounted.
-    bool same_file(const struct stat& status) const
-    {
-        return status.st_dev == identity.st_dev && status.st_ino == identity.st_ino
-            && status.st_size == identity.st_size && status.st_mtim.tv_sec == identity.st_mtim.tv_sec
-            && status.st_mtim.tv_nsec == identity.st_mtim.tv_nsec;
-    }
+    bool same_file(const struct stat& status) const { return ::same_file(status, identity); }
     std::size_t index_bytes() const { return pack->index_bytes(); }
 
 private:
@@ -611,10 +615,18 @@ void VFS_ZipArchive::mount(const std::string& directory, const VFS_MountList& pr
             mounts.push_back(*kept);
             continue;
         }
+        const auto known = std::find_if(refused.begin(), refused.end(), [&](const auto& pack) {
+            return pack.first == path && same_file(pack.second, status);
+        });
+        if (known != refused.end())
+            continue;
         auto bytes = pack_file_bytes(path);
         if (!bytes)
             console << "Pack \"" << path << "\": cannot be opened, not mounted" << std::endl;
-        else if (auto mount = mount_pack(std::move(bytes), path, status))
+        auto mount = bytes ? mount_pack(std::move(bytes), path, status) : nullptr;
+        if (mount)
             mounts.push_back(std::move(mount));
+        else
+            refused.emplace_back(path, status);
     }
 }

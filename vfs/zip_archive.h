@@ -19,6 +19,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 #include "vfs/archive.h"
 
@@ -52,6 +55,10 @@ class VFS_ZipArchive : public VFS_BaseArchive {
 public:
     VFS_ZipArchive();
 
-    // A pack of `previous` whose file is unchanged is taken over as it is.
+    // A pack of `previous` whose file is unchanged is taken over as it is;
+    // one that could not be mounted is not tried (nor reported) again.
     void mount(const std::string& directory, const VFS_MountList& previous, VFS_MountList& mounts) override;
+
+private:
+    std::vector<std::pair<std::string, struct stat>> refused;  // path, file
 };
