@@ -167,3 +167,56 @@ TEST(ZipArchive, DamageCostsOnlyWhatItTouchesWithOneLineEach)
         EXPECT_EQ(capture.take(), row.lines);
     }
 }
+
+// While start-up may move gamepath the list is built again; what it had
+// mounted stays mounted, a bad pack is reported once, and a script still
+// reading from a pack of a list that is gone reads on.
+TEST_F(Packs, ListBuiltAgainKeepsItsPacksAndTheirOpenStreams)
+{
+    ASSERT_TRUE(write_pack(dir.at("base/base.zip"), {{"long.cfg", std::string(pack_chunk_size * 2, 'x')}}));
+    dir.write("base/bad.zip", "no zip");
+    use(dir.at("base"), dir.at("base"));
+    const std::shared_ptr<VFS_Mount> before = vfs_search_list().back();
+    vfs_istream reading("long.cfg");
+    EXPECT_EQ(capture.take(), "Pack \"" + dir.at("base/bad.zip") + "\": not a readable zip file, not mounted\n");
+
+    use(dir.at("game"), dir.at("base"));
+    EXPECT_EQ(vfs_search_list().back(), before);
+    vfs_forget_mounts();
+    EXPECT_NE(vfs_search_list().back(), before);
+    EXPECT_EQ(read_all(*reading.rdbuf()), std::string(pack_chunk_size * 2, 'x'));
+    EXPECT_EQ(capture.take(), "");
+}
+
+// exec reads a pack entry as it reads a file: every line of a script
+// longer than one piece runs once, across the pieces' borders.
+TEST_F(Packs, ExecRunsEveryLineOfALongEntry)
+{
+    std::string script, expected;
+    for (int i = 0; expected.size() < pack_chunk_size * 2; ++i) {
+        script += "echo line" + std::to_string(i) + "\n";
+        expected += "line" + std::to_string(i) + " \n";
+    }
+    ASSERT_TRUE(write_pack(dir.at("stored.zip"), {{"long.cfg", script, 0}}));
+    EXPECT_EQ(run("exec long.cfg"), expected);
+}
+
+TEST_F(Packs, LsFilesMatchesWildcardsIgnoringCase)
+{
+    ASSERT_TRUE(write_pack(dir.at("p.zip"), {{"maps/e1m1.cfg", ""}, {"maps/E1M2.cfg", ""}, {"maps/e2m1.bsp", ""},
+                                             {".hidden.cfg", ""}, {"a*b", ""}}));
+    const struct {
+        const char* line;
+        const char* output;
+    } cases[] = {
+        {"ls_files MAPS/E1M?.cfg", "maps/e1m1.cfg\nmaps/E1M2.cfg\n2 total files\n"},
+        {"ls_files *m1*", "maps/e1m1.cfg\nmaps/e2m1.bsp\n2 total files\n"},
+        {"ls_files *.*.*", "0 total files\n"},
+        {"ls_files a*b", "a*b\n1 total files\n"},
+        {"ls_files ?", "0 total files\n"},
+        {"ls_files a b", "Usage: ls_files [pattern]\n"},
+        {"ls_files", "a*b\nmaps/e1m1.cfg\nmaps/E1M2.cfg\nmaps/e2m1.bsp\np.zip\n5 total files\n"},
+    };
+    for (const auto& one : cases)
+        EXPECT_EQ(run(one.line), one.output) << one.line;
+}
