@@ -138,8 +138,10 @@ TEST(ZipArchive, DamageCostsOnlyWhatItTouchesWithOneLineEach)
              bytes[bytes.find("PK\1\2") + 10] = 12;
          },
          "Pack \"p.zip\": entry \"bz\" left out: compression method 12\n", {"ok"}, {"bz"}},
-        {"one name twice", {{"a", "a"}, {"A", "A"}}, nullptr,
-         "Pack \"p.zip\": entry \"A\" left out: the name of \"a\" too\n", {"a"}, {}},
+        {"one name twice", {{"a", "a"}, {"A", "A"}, {"A/b", "b"}}, nullptr,
+         "Pack \"p.zip\": entry \"A\" left out: the name of \"a\" too\n"
+         "Pack \"p.zip\": entry \"A/b\" left out: its folder is the file \"a\"\n",
+         {"a"}, {"A/b"}},
         {"CRC mismatch", {{"c", "echo run\n", 0}, {"ok", "ok", 0}}, replace("echo run", "echo ran"),
          "Pack \"p.zip\": entry \"c\" damaged: CRC mismatch\n", {"ok"}, {"c"}},
         {"bad deflate data", {{"d", "\xff\xff\xff\xff", 8, false, true}, {"ok", "ok"}}, nullptr,

@@ -249,8 +249,9 @@ private:
     const Entry* find(const NameKey& key) const;
     void add(const NameKey& key, bool folder, std::uint64_t directory_offset, std::uint32_t number);
     // Adds the folders above the name of `length` characters at `name` that
-    // are not there yet.
-    void add_folders_above(const char* name, std::size_t length);
+    // are not there yet; or, when one of them is a file's name, adds nothing
+    // and returns that file.
+    const Entry* add_folders_above(const char* name, std::size_t length);
     void file(std::uint64_t slot_value);
     void report(const std::string& finding) const { console << "Pack \"" << path << "\": " << finding << std::endl; }
 
@@ -310,8 +311,10 @@ bool Pack::build()
         } else if (same && !(folder && same->folder)) {
             report("entry \"" + std::string(name, length) + "\" left out: the name of \"" + name_of(*same)
                    + "\" too");
+        } else if (const Entry* file = same ? nullptr : add_folders_above(name, length)) {
+            report("entry \"" + std::string(name, length) + "\" left out: its folder is the file \""
+                   + name_of(*file) + "\"");
         } else if (!same) {
-            add_folders_above(name, length);
             add(key, folder, place.pos_in_zip_directory, static_cast<std::uint32_t>(place.num_of_file));
         }
     }
@@ -346,25 +349,29 @@ void Pack::add(const NameKey& key, bool folder, std::uint64_t directory_offset, 
     file(std::uint64_t{fold(key.hash)} << 32 | (entries.size() - 1));
 }
 
-void Pack::add_folders_above(const char* name, std::size_t length)
+const Pack::Entry* Pack::add_folders_above(const char* name, std::size_t length)
 {
-    const char* const slash = static_cast<const char*>(memrchr(name, '/', length));
-    if (!slash || slash == name)
-        return;
+    const auto parent = [&](std::size_t end) {
+        const char* const slash = static_cast<const char*>(memrchr(name, '/', end));
+        return slash ? static_cast<std::size_t>(slash - name) : 0;
+    };
+    const std::size_t folder_length = parent(length);
     // Entries come folder by folder: the one before mostly had the same.
-    const auto folder_length = static_cast<std::size_t>(slash - name);
-    if (last_folder.compare(0, std::string::npos, name, folder_length) == 0)
-        return;
-    last_folder.assign(name, folder_length);
-    // The deepest folder first: once one is there, so are those above it.
-    for (std::size_t end = folder_length; end > 0;) {
-        const NameKey key = name_key(name, end);
-        if (find(key))
-            return;
-        add(key, true, 0, 0);
-        const char* const above = static_cast<const char*>(memrchr(name, '/', end));
-        end = above ? static_cast<std::size_t>(above - name) : 0;
+    if (folder_length == 0 || last_folder.compare(0, std::string::npos, name, folder_length) == 0)
+        return nullptr;
+    // The deepest folder there already: those above it are there too.
+    std::size_t there = 0;
+    for (std::size_t end = folder_length; end > 0 && there == 0; end = parent(end)) {
+        if (const Entry* entry = find(name_key(name, end))) {
+            if (!entry->folder)
+                return entry;
+            there = end;
+        }
     }
+    for (std::size_t end = folder_length; end > there; end = parent(end))
+        add(name_key(name, end), true, 0, 0);
+    last_folder.assign(name, folder_length);
+    return nullptr;
 }
 
 void Pack::file(std::uint64_t slot_value)
