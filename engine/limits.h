@@ -10,6 +10,6 @@ constexpr int line_size = 1024;
 
 // The most of a pack entry that one open stream holds at a time. An entry
 // no longer than this is checked whole (its CRC) before any of it is given
-// out, so a damaged script runs none of its lines; a longer one streams in
-// pieces of this size and is checked at its end.
+// out, so a damaged script runs none of its lines; a longer one streams,
+// and its last this many bytes are held back until the check.
 constexpr int pack_chunk_size = 256 * 1024;

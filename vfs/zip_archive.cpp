@@ -406,15 +406,22 @@ bool same_file(const struct stat& a, const struct stat& b)
         && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-// Reads one entry. Its pieces are checked before they are given out: an
-// entry that fits in one piece gives nothing at all when its CRC is wrong.
+// Reads one entry in pieces. The last pack_chunk_size bytes of an entry (all of
+// a short one) are checked before any of them is given out, so a short
+// script whose CRC is wrong runs none of its lines; a request far from the
+// end skips the piece and reads straight into the caller's memory.
 class EntryBuffer : public std::streambuf {
 public:
-    EntryBuffer(std::shared_ptr<const Pack> pack, ZipHandle zip, std::string name, std::uint64_t size)
-        : pack(std::move(pack)), zip(std::move(zip)), name(std::move(name)), left(size),
-          capacity(static_cast<std::size_t>(std::clamp<std::uint64_t>(size, 1, pack_chunk_size))),
+    EntryBuffer(std::shared_ptr<const Pack> pack, ZipHandle zip, std::string name, const unz_file_info64& info)
+        : pack(std::move(pack)), zip(std::move(zip)), name(std::move(name)), left(info.uncompressed_size),
+          expected_crc(info.crc),
+          capacity(static_cast<std::size_t>(std::clamp<std::uint64_t>(left, 1, pack_chunk_size))),
           piece(new char[capacity])
     {
+        // minizip copies stored data a byte at a time: such an entry is read
+        // from where minizip found its data.
+        if (info.compression_method == 0)
+            stored_at = unzGetCurrentFileZStreamPos64(this->zip.get());
     }
     ~EntryBuffer() override
     {
@@ -426,6 +433,7 @@ public:
 
 protected:
     int_type underflow() override;
+    std::streamsize xsgetn(char* into, std::streamsize size) override;
     // What the entry holds beyond the piece at hand; -1 once it is all read.
     std::streamsize showmanyc() override
     {
@@ -433,44 +441,86 @@ protected:
     }
 
 private:
+    static constexpr std::uint64_t not_stored = UINT64_MAX;
+
+    // Reads the next `size` bytes of the entry, no more than are left, and
+    // checks the CRC after the last; false (after one line) on damage.
+    bool read(char* into, std::size_t size);
     void damaged(const char* finding);
 
     std::shared_ptr<const Pack> pack;
     ZipHandle zip;
     std::string name;
-    std::uint64_t left;  // bytes minizip has still to give
+    std::uint64_t left;  // bytes of the entry not read yet
+    uLong expected_crc;
     std::size_t capacity;
     std::unique_ptr<char[]> piece;
+    std::uint64_t stored_at = not_stored;  // a stored entry's next byte in the pack
+    uLong crc = 0;                         // of a stored entry's bytes so far
     bool failed = false;
-    bool checked = false;
 };
+
+bool EntryBuffer::read(char* into, std::size_t size)
+{
+    if (stored_at != not_stored) {
+        const std::size_t got = pack->bytes->read(stored_at, into, size);
+        stored_at += got;
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(into), got);
+        if (got < size) {
+            damaged("shorter than its size");
+            return false;
+        }
+    } else {
+        for (std::size_t got = 0; got < size;) {
+            const auto part = static_cast<unsigned>(std::min<std::size_t>(size - got, UINT_MAX));
+            const int count = unzReadCurrentFile(zip.get(), into + got, part);
+            if (count <= 0) {
+                damaged(count < 0 ? "bad compressed data" : "shorter than its size");
+                return false;
+            }
+            got += static_cast<std::size_t>(count);
+        }
+    }
+    left -= size;
+    const bool sound = left > 0 || (stored_at != not_stored ? crc == expected_crc : unzCloseCurrentFile(zip.get()) == UNZ_OK);
+    if (!sound)
+        damaged("CRC mismatch");
+    return sound;
+}
 
 EntryBuffer::int_type EntryBuffer::underflow()
 {
     if (gptr() < egptr())
         return traits_type::to_int_type(*gptr());
-    if (failed || checked)
+    const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(left, capacity));
+    if (failed || size == 0 || !read(piece.get(), size))
         return traits_type::eof();
-    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(left, capacity));
-    std::size_t got = 0;
-    while (got < wanted) {
-        const int count = unzReadCurrentFile(zip.get(), piece.get() + got, static_cast<unsigned>(wanted - got));
-        if (count <= 0) {
-            damaged(count < 0 ? "bad compressed data" : "shorter than its size");
-            return traits_type::eof();
+    setg(piece.get(), piece.get(), piece.get() + size);
+    return traits_type::to_int_type(piece[0]);
+}
+
+std::streamsize EntryBuffer::xsgetn(char* into, std::streamsize size)
+{
+    std::streamsize done = 0;
+    while (done < size) {
+        const std::streamsize ready = std::min<std::streamsize>(egptr() - gptr(), size - done);
+        if (ready > 0) {
+            std::memcpy(into + done, gptr(), static_cast<std::size_t>(ready));
+            gbump(static_cast<int>(ready));
+            done += ready;
+            continue;
         }
-        got += static_cast<std::size_t>(count);
-    }
-    left -= got;
-    if (left == 0) {
-        checked = true;
-        if (unzCloseCurrentFile(zip.get()) != UNZ_OK) {
-            damaged("CRC mismatch");
-            return traits_type::eof();
+        const std::uint64_t direct
+            = left > capacity ? std::min<std::uint64_t>(static_cast<std::uint64_t>(size - done), left - capacity) : 0;
+        if (direct >= 4096 && !failed) {
+            if (!read(into + done, static_cast<std::size_t>(direct)))
+                break;
+            done += static_cast<std::streamsize>(direct);
+        } else if (traits_type::eq_int_type(underflow(), traits_type::eof())) {
+            break;
         }
     }
-    setg(piece.get(), piece.get(), piece.get() + got);
-    return got > 0 ? traits_type::to_int_type(piece[0]) : traits_type::eof();
+    return done;
 }
 
 void EntryBuffer::damaged(const char* finding)
@@ -533,7 +583,7 @@ std::unique_ptr<std::streambuf> PackMount::open(const char* name) const
                 << "\" damaged: its header cannot be read" << std::endl;
         return nullptr;
     }
-    return std::make_unique<EntryBuffer>(pack, std::move(zip), pack->name_of(*entry), info.uncompressed_size);
+    return std::make_unique<EntryBuffer>(pack, std::move(zip), pack->name_of(*entry), info);
 }
 
 bool is_pack_name(const std::string& name)
