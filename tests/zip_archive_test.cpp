@@ -3,6 +3,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "console_capture.h"
@@ -146,6 +147,8 @@ TEST(ZipArchive, DamageCostsOnlyWhatItTouchesWithOneLineEach)
          "Pack \"p.zip\": entry \"c\" damaged: CRC mismatch\n", {"ok"}, {"c"}},
         {"bad deflate data", {{"d", "\xff\xff\xff\xff", 8, false, true}, {"ok", "ok"}}, nullptr,
          "Pack \"p.zip\": entry \"d\" damaged: bad compressed data\n", {"ok"}, {"d"}},
+        {"bytes before the archive", {{"s", "s", 0}, {"d", "d"}},
+         [](std::string& bytes) { bytes.insert(0, "#!/bin/sh\n"); }, "", {"s", "d"}, {}},
         {"local header damaged", {{"h", "h"}, {"ok", "ok"}}, replace("PK\3\4", "PK\3\5"),
          "Pack \"p.zip\": entry \"h\" damaged: its header cannot be read\n", {"ok"}, {"h"}},
     };
@@ -179,6 +182,8 @@ TEST_F(Packs, ListBuiltAgainKeepsItsPacksAndTheirOpenStreams)
     dir.write("base/bad.zip", "no zip");
     use(dir.at("base"), dir.at("base"));
     const std::shared_ptr<VFS_Mount> before = vfs_search_list().back();
+    use(dir.at("base"), dir.at("base/."));
+    EXPECT_EQ(vfs_search_list().size(), 2u);  // one directory, its pack
     vfs_istream reading("long.cfg");
     EXPECT_EQ(capture.take(), "Pack \"" + dir.at("base/bad.zip") + "\": not a readable zip file, not mounted\n");
 
@@ -207,17 +212,21 @@ TEST_F(Packs, LsFilesMatchesWildcardsIgnoringCase)
 {
     ASSERT_TRUE(write_pack(dir.at("p.zip"), {{"maps/e1m1.cfg", ""}, {"maps/E1M2.cfg", ""}, {"maps/e2m1.bsp", ""},
                                              {".hidden.cfg", ""}, {"a*b", ""}}));
+    dir.write("maps/e3m1.cfg", "");
+    dir.write(".git/config", "");
+    // A link to a folder above is listed as a folder and not entered.
+    ASSERT_EQ(symlink("..", dir.at("maps/up").c_str()), 0);
     const struct {
         const char* line;
         const char* output;
     } cases[] = {
         {"ls_files MAPS/E1M?.cfg", "maps/e1m1.cfg\nmaps/E1M2.cfg\n2 total files\n"},
-        {"ls_files *m1*", "maps/e1m1.cfg\nmaps/e2m1.bsp\n2 total files\n"},
+        {"ls_files *m1*", "maps/e1m1.cfg\nmaps/e2m1.bsp\nmaps/e3m1.cfg\n3 total files\n"},
         {"ls_files *.*.*", "0 total files\n"},
         {"ls_files a*b", "a*b\n1 total files\n"},
         {"ls_files ?", "0 total files\n"},
         {"ls_files a b", "Usage: ls_files [pattern]\n"},
-        {"ls_files", "a*b\nmaps/e1m1.cfg\nmaps/E1M2.cfg\nmaps/e2m1.bsp\np.zip\n5 total files\n"},
+        {"ls_files", "a*b\nmaps/e1m1.cfg\nmaps/E1M2.cfg\nmaps/e2m1.bsp\nmaps/e3m1.cfg\np.zip\n6 total files\n"},
     };
     for (const auto& one : cases)
         EXPECT_EQ(run(one.line), one.output) << one.line;
