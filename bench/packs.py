@@ -78,6 +78,8 @@ def main():
             directory = engine_dir(base, label.replace(" ", "_"), script, how)
             compare.check(f"engine, {label}", [engine], directory, expected, base)
             commands.append(([engine], directory))
+        # Files just written would be flushed to the disk while they are timed.
+        os.sync()
         results = compare.median_runs(commands, args.rounds, "/dev/null", base)
         plain = results[0][0]
         for (label, _), (seconds, kib), target in zip(plans, results, (None, 1.1, 1.5)):
