@@ -13,13 +13,13 @@ JOBS ?= $(shell nproc)
 # `make fuzz` runs every fuzz target this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
-FUZZ_TARGETS := tokenizer console config rcon
+FUZZ_TARGETS := tokenizer console config rcon pack
 
 # Installs the missing packages of the groups named after it, quietly does
 # nothing when all are there (see the script). INSTALL_DEPS=true skips it.
 INSTALL_DEPS ?= scripts/install-deps
 
-.PHONY: all run test engine bench compare idle tick clean fuzz fuzz-build fuzz-smoke memcheck
+.PHONY: all run test engine bench compare packs idle tick clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
@@ -105,6 +105,12 @@ bench:
 compare: engine
 	@$(INSTALL_DEPS) compare
 	python3 bench/compare.py --engine $(BUILD)/varnholt
+
+# What zip packs cost: mounting, exec from an entry, lookups through many.
+packs: engine
+	@$(INSTALL_DEPS) compare
+	cmake --build $(BUILD) -j $(JOBS) --target pack_bench
+	python3 bench/packs.py --engine $(BUILD)/varnholt --bench $(BUILD)/bench/pack_bench
 
 # What the running engine costs at rest and how fast it answers.
 idle: engine

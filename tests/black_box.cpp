@@ -5,7 +5,8 @@
 const std::string startup_report =
     "File System Init:\n"
     "   archive formats:\n"
-    "      provides access to normal files\n";
+    "      provides access to normal files\n"
+    "      provides access to zip packs\n";
 
 const std::string closing = "Closing file system...\n";
 

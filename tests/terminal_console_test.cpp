@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 
 #include "black_box.h"
+#include "pack_writer.h"
 #include "udp_peer.h"
 
 namespace {
@@ -58,6 +59,7 @@ protected:
 TEST_F(TerminalConsole, KeysCompleteRecallAndDiscard)
 {
     dir.write("data/scripts/hello.cfg", "echo from_script\n");
+    ASSERT_TRUE(write_pack(dir.at("data/pack.zip"), {{"zipped/Inner.cfg", "echo from_pack\n"}}));
     auto engine = start();
     const struct {
         const char* keys;
@@ -66,6 +68,7 @@ TEST_F(TerminalConsole, KeysCompleteRecallAndDiscard)
         {"ECH\tcompleted\r", "completed \n"},  // letter case ignored, the blank added
         {"SET VID_WI\t1234\rvid_width\r", "vid_width: 1234 "},
         {"exec scr\thel\t\r", "from_script \n"},  // a folder, then the script in it
+        {"exec zi\tin\t\r", "from_pack \n"},      // the same in a pack, letter case ignored
         {"vid_\t\t", "vid_fullscreen"},           // the second Tab lists
         {"\x03", "^C\n] "},                       // Ctrl-C discards the half-typed line
         {"echo recalled\r", "recalled \n"},

@@ -9,6 +9,10 @@
 // after every word). Paths are relative to the test's directory.
 //   === write <path>    the text becomes the file <path>
 //   === copy <path>     <path> of the source tree is copied to <path>
+//   === pack <zip> <entry>  the text becomes the entry <entry> (deflated) of
+//                       the zip archive <zip>, after the entries earlier
+//                       sections put there; an <entry> ending in "/" is a
+//                       folder
 //   === run             the engine runs: a line "] <typed>" sends <typed>
 //                       as a line of standard input and stands for the
 //                       prompt "] " in the output; every other line is
@@ -23,10 +27,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "engine_process.h"
+#include "pack_writer.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -81,6 +87,7 @@ protected:
     std::string path_of(const std::string& path) const { return path.rfind('/', 0) == 0 ? path : dir.at(path); }
 
     TempDir dir;
+    std::map<std::string, std::vector<PackFile>> packs;  // by the zip's path
 };
 }
 
@@ -92,6 +99,11 @@ TEST_P(Transcript, RunsAsWritten)
         SCOPED_TRACE(GetParam() + ".txt: === " + section.kind + " " + section.path);
         if (section.kind == "write") {
             dir.write(section.path, section.text);
+        } else if (section.kind == "pack") {
+            const auto blank = section.path.find(' ');
+            const std::string zip = section.path.substr(0, blank);
+            packs[zip].push_back({section.path.substr(blank + 1), section.text});
+            ASSERT_TRUE(write_pack(dir.at(zip), packs[zip]));
         } else if (section.kind == "copy") {
             fs::create_directories(fs::path(dir.at(section.path)).parent_path());
             fs::copy_file(VARNHOLT_SOURCE_DIR "/" + section.path, dir.at(section.path),

@@ -27,24 +27,21 @@ protected:
 };
 }
 
-TEST(Archive, FileArchiveOpensFilesUnderItsDirectory)
+TEST(Archive, DirectoryMountOpensOnlyFilesUnderItsDirectory)
 {
     TempDir dir;
     dir.write("present.txt", "x");
-    VFS_FileArchive archive(dir.path().c_str());
-    EXPECT_TRUE(archive.exists("present.txt"));
-    EXPECT_FALSE(archive.exists("absent.txt"));
-
-    std::filebuf* missing = archive.open("absent.txt", std::ios::in);
-    ASSERT_NE(missing, nullptr);
-    EXPECT_FALSE(missing->is_open());
-    EXPECT_TRUE(archive.close(missing));
-    EXPECT_TRUE(archive.close(nullptr));
+    dir.write("folder/inner.txt", "y");
+    const auto mount = vfs_mount_directory(dir.path());
+    EXPECT_NE(mount->open("present.txt"), nullptr);
+    EXPECT_EQ(mount->open("absent.txt"), nullptr);
+    EXPECT_EQ(mount->open("folder"), nullptr);
+    EXPECT_EQ(mount->kind("folder"), VFS_Mount::Kind::folder);
 
     VFS_BaseArchive base;
-    EXPECT_FALSE(base.exists("present.txt"));
-    EXPECT_EQ(base.open("present.txt", std::ios::in), nullptr);
-    EXPECT_FALSE(base.close(nullptr));
+    VFS_MountList mounts;
+    base.mount(dir.path(), mounts, mounts);
+    EXPECT_TRUE(mounts.empty());
 }
 
 TEST(Archive, InitListsRegisteredFormatsUntilTheyAreDestroyed)
@@ -53,10 +50,12 @@ TEST(Archive, InitListsRegisteredFormatsUntilTheyAreDestroyed)
     auto extra = std::make_unique<VFS_BaseArchive>("extra format");
     vfs_init();
     EXPECT_EQ(capture.take(),
-              "File System Init:\n   archive formats:\n      provides access to normal files\n      extra format\n");
+              "File System Init:\n   archive formats:\n      provides access to normal files\n"
+              "      provides access to zip packs\n      extra format\n");
     extra.reset();
     vfs_init();
-    EXPECT_EQ(capture.take(), "File System Init:\n   archive formats:\n      provides access to normal files\n");
+    EXPECT_EQ(capture.take(), "File System Init:\n   archive formats:\n      provides access to normal files\n"
+                              "      provides access to zip packs\n");
     vfs_close();
     EXPECT_EQ(capture.take(), "Closing file system...\n");
 }

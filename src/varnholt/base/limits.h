@@ -23,6 +23,12 @@ constexpr int line_size = 1024;
 // not hold the engine up: skipping this much takes milliseconds.
 constexpr std::size_t longest_script_line = std::size_t(4) << 20;
 
+// The most of a pack entry that one open stream holds at a time. An entry
+// no longer than this is checked whole (its CRC) before any of it is given
+// out, so a damaged script runs none of its lines; a longer one streams,
+// and its last this many bytes are held back until the check.
+constexpr int pack_chunk_size = 256 * 1024;
+
 // The value a "$name" word stands for: the first line of the variable's
 // value, 255 characters and the zero. Every "$" of a line gets such a slot
 // in the line's own storage, so a line full of them stays bounded.

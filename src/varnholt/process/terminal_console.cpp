@@ -6,12 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <iostream>
 #include <poll.h>
 #include <set>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -233,30 +231,19 @@ void add_variable_names(const std::string& start, std::set<std::string>& names)
     }
 }
 
-// The files and folders under gamepath and basepath whose names, relative
-// to the data directory, begin with `start`; folders end in "/". Hidden
-// entries only when `start` asks for them.
+// The files and folders the search list reaches (directories and packs)
+// whose names, relative to the data directory, begin with `start`; folders
+// end in "/". Hidden entries only when `start` asks for them.
 void add_script_names(const std::string& start, std::set<std::string>& names)
 {
     const std::size_t slash = start.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : start.substr(0, slash + 1);
     const std::string begin = start.substr(folder.size());
-    for (const std::string* root : {&gamepath.value, &basepath.value}) {
-        const std::string path = *root + '/' + folder;
-        DIR* directory = opendir(path.c_str());
-        if (!directory)
-            continue;
-        while (const dirent* entry = readdir(directory)) {
-            const std::string name = entry->d_name;
-            if (name.compare(0, begin.size(), begin) != 0 || name == "." || name == ".."
-                || (name[0] == '.' && begin.empty()))
-                continue;
-            struct stat status;
-            if (stat((path + name).c_str(), &status) == 0)
-                names.insert(folder + name + (S_ISDIR(status.st_mode) ? "/" : ""));
-        }
-        closedir(directory);
-    }
+    vfs_list(folder, false, [&](const std::string& name, bool is_folder) {
+        const char* leaf = name.c_str() + folder.size();
+        if (starts_with_ignoring_case(leaf, begin) && (leaf[0] != '.' || !begin.empty()))
+            names.insert(folder + leaf + (is_folder ? "/" : ""));
+    });
 }
 
 // readline's match list: what replaces the word (the candidates' common

@@ -1,11 +1,13 @@
 #include "varnholt/vfs/archive.h"
 
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "varnholt/base/copy_string.h"
+#include "varnholt/vfs/regular_file_buffer.h"
 
 namespace varnholt {
 
@@ -36,56 +38,73 @@ VFS_BaseArchive::~VFS_BaseArchive()
     delete[] description_;
 }
 
-bool VFS_BaseArchive::exists(const char*)
-{
-    return false;
-}
-
-std::filebuf* VFS_BaseArchive::open(const char*, std::ios::openmode)
-{
-    return nullptr;
-}
-
-bool VFS_BaseArchive::close(std::filebuf*)
-{
-    return false;
-}
-
-VFS_FileArchive::VFS_FileArchive(const char* directory)
-    : VFS_BaseArchive("provides access to normal files"), path(copy_string(directory))
+void VFS_BaseArchive::mount(const std::string&, const VFS_MountList&, VFS_MountList&)
 {
 }
 
-VFS_FileArchive::~VFS_FileArchive()
-{
-    delete[] path;
+namespace {
+class DirectoryMount : public VFS_Mount {
+public:
+    explicit DirectoryMount(const std::string& directory) : VFS_Mount(directory) {}
+
+    Kind kind(const char* name) const override
+    {
+        struct stat status;
+        if (stat(full_name(name).c_str(), &status) != 0)
+            return Kind::none;
+        return S_ISDIR(status.st_mode) ? Kind::folder : Kind::file;
+    }
+
+    std::unique_ptr<std::streambuf> open(const char* name) const override
+    {
+        // Regular files only, opened without blocking: a named pipe or a
+        // device given as a script would hold the engine up.
+        auto buffer = std::make_unique<RegularFileBuffer>();
+        if (!buffer->open(full_name(name)))
+            return nullptr;
+        return buffer;
+    }
+
+    void list(const std::string& folder, bool recursive, const Visitor& visit) const override
+    {
+        DIR* directory = opendir(full_name(folder.c_str()).c_str());
+        if (!directory)
+            return;
+        while (const dirent* entry = readdir(directory)) {
+            const std::string leaf = entry->d_name;
+            if (leaf == "." || leaf == ".." || (recursive && leaf[0] == '.'))
+                continue;
+            const std::string name = folder + leaf;
+            struct stat status;
+            if (stat(full_name(name.c_str()).c_str(), &status) != 0)
+                continue;
+            visit(name, S_ISDIR(status.st_mode));
+            // A linked folder is listed but not entered: a link to a folder
+            // above it would never end.
+            if (recursive && S_ISDIR(status.st_mode) && lstat(full_name(name.c_str()).c_str(), &status) == 0
+                && !S_ISLNK(status.st_mode))
+                list(name + '/', true, visit);
+        }
+        closedir(directory);
+    }
+
+private:
+    std::string full_name(const char* name) const { return path() + '/' + name; }
+};
 }
 
-bool VFS_FileArchive::exists(const char* name)
+VFS_FileArchive::VFS_FileArchive() : VFS_BaseArchive("provides access to normal files")
 {
-    if (vfs_name_climbs(name))
-        return false;
-    std::ifstream file(full_name(name), std::ios::in);
-    return !file.fail();
 }
 
-std::filebuf* VFS_FileArchive::open(const char* name, std::ios::openmode mode)
+void VFS_FileArchive::mount(const std::string& directory, const VFS_MountList&, VFS_MountList& mounts)
 {
-    auto* buffer = new std::filebuf;
-    if (!vfs_name_climbs(name))
-        vfs_open_file(*buffer, full_name(name), mode);
-    return buffer;
+    mounts.push_back(vfs_mount_directory(directory));
 }
 
-bool VFS_FileArchive::close(std::filebuf* buffer)
+std::shared_ptr<VFS_Mount> vfs_mount_directory(const std::string& directory)
 {
-    delete buffer;
-    return true;
-}
-
-std::string VFS_FileArchive::full_name(const char* name) const
-{
-    return std::string(path) + '/' + name;
+    return std::make_shared<DirectoryMount>(directory);
 }
 
 bool vfs_name_climbs(const char* name)

@@ -1,8 +1,11 @@
 #include "varnholt/vfs/vfs.h"
 
+#include "varnholt/base/name_index.h"
 #include "varnholt/console/console.h"
+#include "varnholt/console/function.h"
 #include "varnholt/console/registration_unit.h"
 #include "varnholt/vfs/archive.h"
+#include "varnholt/vfs/zip_archive.h"
 
 namespace varnholt {
 
@@ -11,11 +14,91 @@ RegistrationUnit vfs_unit("vfs");
 
 ConstVariable<std::string> basepath("basepath", "./data", not_saved);
 ConstVariable<std::string> gamepath("gamepath", "./data", not_saved);
-const RegistrationUnit::End vfs_unit_end(vfs_unit);
 
 namespace {
-// Built over basepath's initial value; it does not follow later changes.
-VFS_FileArchive file_archive(basepath.value.c_str());
+// Registry order is the order within a directory: plain files win.
+VFS_FileArchive plain_files;
+VFS_ZipArchive zip_packs;
+
+void write_pack(const VFS_Mount& pack)
+{
+    const long files = pack.file_count();
+    console << "pack \"" << pack.path() << "\", " << files << (files == 1 ? " file" : " files") << std::endl;
+}
+
+void vfs_path_command(ArgList&)
+{
+    for (const auto& mount : vfs_search_list()) {
+        if (mount->file_count() < 0)
+            console << "directory \"" << mount->path() << '"' << std::endl;
+        else
+            write_pack(*mount);
+    }
+}
+
+void vfs_which_command(ArgList& args)
+{
+    if (args.argc != 2) {
+        console << "Usage: " << args.arg(0) << " name" << std::endl;
+        return;
+    }
+    VFS_Mount::Kind kind;
+    const VFS_Mount* mount = vfs_which(args.arg(1), kind);
+    console << '"' << args.arg(1) << '"';
+    if (!mount)
+        console << " is in no directory or pack" << std::endl;
+    else
+        console << (kind == VFS_Mount::Kind::folder ? " is a folder in \"" : " comes from \"") << mount->path() << '"'
+                << std::endl;
+}
+
+// Whether `name` matches `pattern`, letter case ignored: "*" stands for any
+// run of characters ("/" too), "?" for any one. A "*" that fails to match
+// moves on by one character at most once per character of `name`.
+bool matches(const char* pattern, const char* name)
+{
+    const char* star = nullptr;
+    const char* resume = nullptr;
+    while (*name) {
+        if (*pattern == '*') {
+            star = pattern++;
+            resume = name;
+        } else if (*pattern && (*pattern == '?' || name_detail::same_character(*pattern, *name))) {
+            ++pattern;
+            ++name;
+        } else if (star) {
+            pattern = star + 1;
+            name = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*')
+        ++pattern;
+    return !*pattern;
+}
+
+void ls_files_command(ArgList& args)
+{
+    if (args.argc > 2) {
+        console << "Usage: " << args.arg(0) << " [pattern]" << std::endl;
+        return;
+    }
+    const char* pattern = args.argc == 2 ? args.arg(1) : "*";
+    int count = 0;
+    vfs_list("", true, [&](const std::string& name, bool folder) {
+        if (!folder && matches(pattern, name.c_str())) {
+            console << name << std::endl;
+            ++count;
+        }
+    });
+    console << count << " total files" << std::endl;
+}
+
+Command vfs_path("vfs_path", vfs_path_command);
+Command vfs_which_("vfs_which", vfs_which_command);
+Command ls_files("ls_files", ls_files_command);
+const RegistrationUnit::End vfs_unit_end(vfs_unit);
 }
 
 int vfs_init()
@@ -26,6 +109,12 @@ int vfs_init()
     for (VFS_BaseArchive* archive = VFS_BaseArchive::head(); archive; archive = archive->next()) {
         if (archive->description())
             console << "      " << archive->description() << std::endl;
+    }
+    for (const auto& mount : vfs_search_list()) {
+        if (mount->file_count() >= 0) {
+            console << "   ";
+            write_pack(*mount);
+        }
     }
     return 0;
 }

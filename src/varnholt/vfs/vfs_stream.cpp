@@ -16,21 +16,26 @@ bool open_in_data_directories(std::filebuf& buffer, const char* name, std::ios::
 
 vfs_istream::vfs_istream(const char* name, std::ios::openmode mode) : std::istream(nullptr)
 {
-    rdbuf(&buffer);
     open(name, mode);
 }
 
 void vfs_istream::open(const char* name, std::ios::openmode)
 {
-    if (vfs_name_climbs(name)
-        || !(buffer.open(gamepath.value + '/' + name) || buffer.open(basepath.value + '/' + name)))
+    rdbuf(nullptr);
+    buffer = vfs_open(name);
+    if (buffer)
+        rdbuf(buffer.get());
+    else
         setstate(std::ios::failbit);
 }
 
 void vfs_istream::close()
 {
-    if (!buffer.close())
+    if (!buffer)
         setstate(std::ios::failbit);
+    // No buffer leaves the stream bad: nothing more can be read.
+    rdbuf(nullptr);
+    buffer.reset();
 }
 
 vfs_ostream::vfs_ostream(const char* name, std::ios::openmode mode) : std::ostream(nullptr)

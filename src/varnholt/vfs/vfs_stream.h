@@ -1,19 +1,21 @@
 /*
- * File streams that open a name under the data directories: `gamepath`
- * first, then `basepath`, read at the time of opening. The name is appended
- * after a single "/"; a name with a ".." component opens nothing, so no
- * name reaches outside the data directories (a symbolic link placed in one
- * still does). Input streams read regular files only (regular_file_buffer.h).
- * Each stream owns its file buffer; a stream that opened nothing is in the
- * failed state.
+ * File streams that open a name under the data directories. An input
+ * stream reads through the search list (vfs.h): a plain file (regular files
+ * only, regular_file_buffer.h) or a pack entry, the first mount that has
+ * it. An output stream writes under `gamepath` first, then `basepath`,
+ * read at the time of opening, the name appended after a single "/". A
+ * name with a ".." component opens nothing, so no name reaches outside the
+ * data directories (a symbolic link placed in one still does). Each stream
+ * owns its buffer; a stream that opened nothing is in the failed state.
  */
 #pragma once
 
 #include <fstream>
 #include <istream>
+#include <memory>
 #include <ostream>
+#include <streambuf>
 
-#include "varnholt/vfs/regular_file_buffer.h"
 
 namespace varnholt {
 
@@ -23,11 +25,11 @@ public:
 
     // Files are read as bytes, whatever the mode.
     void open(const char* name, std::ios::openmode mode);
-    bool is_open() const { return buffer.is_open(); }
+    bool is_open() const { return buffer != nullptr; }
     void close();
 
 private:
-    RegularFileBuffer buffer;
+    std::unique_ptr<std::streambuf> buffer;
 };
 
 class vfs_ostream : public std::ostream {
