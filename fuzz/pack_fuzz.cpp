@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "varnholt/console/registration.h"
 #include "varnholt/vfs/zip_archive.h"
 
 using namespace varnholt;
@@ -40,6 +41,13 @@ void walk(const VFS_Mount& pack, const std::string& folder, std::vector<std::pai
     for (const std::string& inner : folders)
         walk(pack, inner, names);
 }
+}
+
+// A bad pack's lines go to the console, which must exist first.
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    init_console();
+    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
