@@ -31,7 +31,8 @@ TEST_F(ExampleGameTest, AnswersAPlayerAndSavesItsVariable)
     ASSERT_TRUE(game.wait_for("Round 2"));
     game.send("quit\n");
     EXPECT_EQ(game.wait_exit(), 0);
-    EXPECT_EQ(game.output(), "Executing commands from command line...\nsocket open\n" + startup_report + "Host initted...\nGuessing game on port " + port +
+    EXPECT_EQ(game.output(), "Executing commands from command line...\nsocket open\n" + startup_report +
+                                 "Host initted...\nGuessing game on port " + port +
                                  "\nRound 1: a number from 1 to 1, 60 seconds\n] ann joined from 127.0.0.1 " +
                                  std::to_string(player.port()) + "\nRound 1 won by ann in 1 guess\n"
                                  "Round 2: a number from 1 to 1, 60 seconds\nGuessing game over after 1 rounds\n"
