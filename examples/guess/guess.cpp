@@ -232,7 +232,7 @@ void guess_status_command(ArgList&)
     for (const Player& player : game.players)
         console << player.name << ' ' << player.address << ' ' << player.port << ", " << player.guesses
                 << " guesses" << std::endl;
-    console << game.players.size() << " players" << std::endl;
+    console << game.players.size() << (game.players.size() == 1 ? " player" : " players") << std::endl;
 }
 
 void guess_new_round_command(ArgList&)
