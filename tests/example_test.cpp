@@ -35,7 +35,7 @@ TEST_F(ExampleGameTest, AnswersAPlayerAndSavesItsVariable)
                                  "Host initted...\nGuessing game on port " + port +
                                  "\nRound 1: a number from 1 to 1, 60 seconds\n] ann joined from 127.0.0.1 " +
                                  std::to_string(player.port()) + "\nRound 1 won by ann in 1 guess\n"
-                                 "Round 2: a number from 1 to 1, 60 seconds\nGuessing game over after 1 rounds\n"
+                                 "Round 2: a number from 1 to 1, 60 seconds\nGuessing game over, rounds played: 1\n"
                                  "Host closed...\n" + closing);
     EXPECT_TRUE(ends_with(saved(), "\nset sys_prompt \"]\"\nset guess_max \"1\"\n")) << saved();
 }

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,7 +37,7 @@ constexpr double idle_seconds = 300;
 
 struct Player {
     std::string name;
-    std::string address;  // the sender of its datagrams: dotted IPv4 and port
+    std::string address;  // where its datagrams come from: dotted IPv4 address and port
     int port = 0;
     int round = 0;  // the round its last join or guess was in
     int guesses = 0;
@@ -64,9 +63,10 @@ void start_round()
     ++game.round;
     game.highest = std::max(1, guess_max.value);
     game.number = std::uniform_int_distribution<int>(1, game.highest)(game.random);
-    game.round_ends = game.clock + std::max(1, guess_round_seconds.value);
-    console << "Round " << game.round << ": a number from 1 to " << game.highest << ", "
-            << guess_round_seconds.value << " seconds" << std::endl;
+    const int seconds = std::max(1, guess_round_seconds.value);
+    game.round_ends = game.clock + seconds;
+    console << "Round " << game.round << ": a number from 1 to " << game.highest << ", " << seconds << " seconds"
+            << std::endl;
 }
 
 void end_round(const Player* winner)
@@ -194,15 +194,14 @@ void tick_hook(double step_seconds)
     game.clock += step_seconds;
     if (game.clock >= game.round_ends)
         end_round(nullptr);
-    auto& players = game.players;
-    players.erase(std::remove_if(players.begin(), players.end(),
-                                 [](const Player& player) {
-                                     const bool silent = game.clock - player.heard > idle_seconds;
-                                     if (silent)
-                                         console << player.name << " timed out" << std::endl;
-                                     return silent;
-                                 }),
-                  players.end());
+    for (auto player = game.players.begin(); player != game.players.end();) {
+        if (game.clock - player->heard <= idle_seconds) {
+            ++player;
+            continue;
+        }
+        console << player->name << " timed out" << std::endl;
+        player = game.players.erase(player);
+    }
 }
 
 void host_init_hook()
@@ -217,16 +216,22 @@ void host_init_hook()
 
 void host_shutdown_hook()
 {
-    console << "Guessing game over after " << game.rounds_played << " rounds" << std::endl;
+    console << "Guessing game over, rounds played: " << game.rounds_played << std::endl;
     game = Game();
+}
+
+// What the commands say while no game runs; true then.
+bool no_game()
+{
+    if (!game.running)
+        console << "No game: it runs on a dedicated host (dedicated 1)" << std::endl;
+    return !game.running;
 }
 
 void guess_status_command(ArgList&)
 {
-    if (!game.running) {
-        console << "No game: it runs on a dedicated host (dedicated 1)" << std::endl;
+    if (no_game())
         return;
-    }
     console << "round " << game.round << ", " << static_cast<int>(game.round_ends - game.clock)
             << " s left, numbers 1 to " << game.highest << std::endl;
     for (const Player& player : game.players)
@@ -237,7 +242,7 @@ void guess_status_command(ArgList&)
 
 void guess_new_round_command(ArgList&)
 {
-    if (game.running)
+    if (!no_game())
         end_round(nullptr);
 }
 
