@@ -119,47 +119,33 @@ TEST_F(RangedVariable, EveryWayOfSettingKeepsToTheRangeAndCallsBackOnChange)
     Variable<int> clamping("var_clamping", 5, not_saved, "For a test", Range {1, 10, clamped}, count_change);
     const struct {
         Variable<int>& variable;
-        const char* text;
-        const char* message;
-        int value;
-        int changes;
+        std::string text, message;
+        int value, changes;
     } cases[] = {
         {refusing, "7", "", 7, 1},
         {refusing, "11", "var_refusing must be between 1 and 10, not 11\n", 5, 0},
         {clamping, "12", "var_clamping must be between 1 and 10, 10 stored instead of 12\n", 10, 1},
         {clamping, "5", "", 5, 0},  // equal: no call
     };
-    const std::string heading = std::string(command_line_heading) + '\n';
-    const struct {
-        const char* way;
-        std::string (*line)(const std::string& name, const std::string& text);
-        std::string heading;
-    } ways[] = {
-        {"typed", [](const std::string& name, const std::string& text) { return name + ' ' + text; }, ""},
-        {"set", [](const std::string& name, const std::string& text) { return "set " + name + ' ' + text; }, ""},
-        {"script", [](const std::string& name, const std::string&) { return "exec " + name + ".cfg"; }, ""},
-        {"command line", nullptr, heading},
-        {"replayed file", [](const std::string&, const std::string&) { return std::string("exec default.cfg"); }, ""},
-    };
-    for (const auto& way : ways) {
+    const char* const ways[] = {"typed", "set", "script", "command line", "replayed file"};
+    for (int way = 0; way < 5; ++way) {
         for (const auto& one : cases) {
-            const std::string name = one.variable.name();
+            const std::string name = one.variable.name(), typed = name + ' ' + one.text;
+            const std::string lines[] = {typed, "set " + typed, "exec script.cfg", "", "exec default.cfg"};
+            dir.write("script.cfg", typed + '\n');
+            dir.write("default.cfg", "set " + name + " \"" + one.text + "\"\n");
             one.variable.value = 5;
             changes = 0;
-            dir.write(name + ".cfg", name + ' ' + one.text + '\n');
-            dir.write("default.cfg", "set " + name + " \"" + one.text + "\"\n");
             ConsoleCapture capture;
-            if (way.line) {
-                console.execute(way.line(name, one.text).c_str(), not_echoed);
-            } else {
-                const char* words[] = {"varnholt", "+set", name.c_str(), one.text};
-                const ArgList args(4, words);
-                StartupCommands(args).run_sets();
+            if (lines[way].empty()) {
+                const char* words[] = {"varnholt", "+set", name.c_str(), one.text.c_str()};
+                StartupCommands(ArgList(4, words)).run_sets();
             }
-            const std::string what = std::string(way.way) + ": " + name + ' ' + one.text;
-            EXPECT_EQ(capture.take(), way.heading + one.message) << what;
-            EXPECT_EQ(one.variable.value, one.value) << what;
-            EXPECT_EQ(changes, one.changes) << what;
+            console.execute(lines[way].c_str(), not_echoed);  // nothing for ""
+            const std::string heading = lines[way].empty() ? std::string(command_line_heading) + '\n' : "";
+            EXPECT_EQ(capture.take(), heading + one.message) << ways[way] << ": " << typed;
+            EXPECT_EQ(one.variable.value, one.value) << ways[way] << ": " << typed;
+            EXPECT_EQ(changes, one.changes) << ways[way] << ": " << typed;
         }
     }
 }
