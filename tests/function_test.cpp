@@ -40,12 +40,14 @@ TEST(FunctionList, FindsNamesIgnoringCaseAndNeverTheHead)
     EXPECT_EQ(FunctionList::head().name(), nullptr);
 }
 
-TEST(FunctionList, RefusesADuplicateNameAndKeepsTheFirst)
+TEST(FunctionList, RefusesADuplicateNameOrAMissingDescriptionAndKeepsTheFirst)
 {
     ConsoleCapture capture;
     Command first("fn_dup", count_run, "For a test");
     Command second("FN_DUP", count_run, "For a test");
-    EXPECT_EQ(capture.take(), "Name collision: FN_DUP already exists\n");
+    Command blank("fn_blank", count_run, "");
+    EXPECT_EQ(capture.take(), "Name collision: FN_DUP already exists\nMissing description: fn_blank not registered\n");
+    EXPECT_EQ(FunctionList::find("fn_blank"), nullptr);
     EXPECT_EQ(FunctionList::find("Fn_Dup"), &first);
     EXPECT_EQ(second.next(), nullptr);
     EXPECT_EQ(order_of({"fn_dup", "FN_DUP"}), "fn_dup");
