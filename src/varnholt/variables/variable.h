@@ -165,7 +165,7 @@ public:
     bool set_from_string(const char* text) override;
     // A constant keeps its value.
     void reset_to_default() override {}
-    typename BaseVariable::Access access() const override { return BaseVariable::Access::constant; }
+    BaseVariable::Access access() const override { return BaseVariable::Access::constant; }
 };
 
 // A value that text can show but never set.
