@@ -23,8 +23,8 @@ public:
     {
         for (int i = 0; i < count; ++i) {
             const std::string name = "extra_name_" + std::to_string(i);
-            commands.push_back(std::make_unique<Command>((name + "_cmd").c_str(), nothing));
-            variables.push_back(std::make_unique<Variable<std::string>>(name.c_str(), "v", false));
+            commands.push_back(std::make_unique<Command>((name + "_cmd").c_str(), nothing, "For the benchmark"));
+            variables.push_back(std::make_unique<Variable<std::string>>(name.c_str(), "v", false, "For the benchmark"));
         }
     }
 

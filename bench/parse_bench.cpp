@@ -49,9 +49,9 @@ void arg_list_substitution(benchmark::State& state)
 }
 BENCHMARK(arg_list_substitution);
 
-Variable<int> int_variable("bench_int", 0, false);
-Variable<bool> bool_variable("bench_bool", false, false);
-Variable<std::string> string_variable("bench_string", "", false);
+Variable<int> int_variable("bench_int", 0, false, "For the benchmark");
+Variable<bool> bool_variable("bench_bool", false, false, "For the benchmark");
+Variable<std::string> string_variable("bench_string", "", false, "For the benchmark");
 
 void set_int_from_string(benchmark::State& state)
 {

@@ -39,7 +39,7 @@ void tick_calls_command(ArgList&)
     console << std::endl;
 }
 
-Command tick_calls("tick_calls", tick_calls_command);
+Command tick_calls("tick_calls", tick_calls_command, "For the benchmark");
 }
 
 int main(int argc, char** argv)

@@ -8,11 +8,11 @@
 using namespace varnholt;
 
 namespace {
-Variable<std::string> spaced("arg_test_spaced", "a b", false);
-Variable<std::string> long_value("arg_test_long", std::string(300, 'v'), false);
-Variable<std::string> two_lines("arg_test_lines", "first\nsecond", false);
-Variable<std::string> dollar("arg_test_dollar", "$arg_test_spaced", false);
-Variable<int> number("arg_test_number", 42, false);
+Variable<std::string> spaced("arg_test_spaced", "a b", false, "For a test");
+Variable<std::string> long_value("arg_test_long", std::string(300, 'v'), false, "For a test");
+Variable<std::string> two_lines("arg_test_lines", "first\nsecond", false, "For a test");
+Variable<std::string> dollar("arg_test_dollar", "$arg_test_spaced", false, "For a test");
+Variable<int> number("arg_test_number", 42, false, "For a test");
 }
 
 TEST(ArgList, SplitsTextAndKeepsTheLineAsGiven)

@@ -16,7 +16,7 @@
 using namespace varnholt;
 
 namespace {
-Variable<std::string> spaced("scanner_test_spaced", "a b", not_saved);
+Variable<std::string> spaced("scanner_test_spaced", "a b", not_saved, "For a test");
 
 // What every call yields: the token or "<null>", the buffer, the error.
 std::vector<std::string> trace(Tokenizer& tokenizer)

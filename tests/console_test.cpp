@@ -21,9 +21,9 @@ void record_args(ArgList& args)
         last_args += std::string(i ? "|" : "") + args.arg(i);
 }
 
-Command record("con_record", record_args);
-Variable<std::string> script_variable("con_script_var", "", false);
-Variable<std::string> nesting_variable("con_nest", "", false);
+Command record("con_record", record_args, "For a test");
+Variable<std::string> script_variable("con_script_var", "", false, "For a test");
+Variable<std::string> nesting_variable("con_nest", "", false, "For a test");
 
 // Scripts for exec come from a temporary data directory.
 class ConsoleScripts : public DataDirectoryTest {

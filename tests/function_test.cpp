@@ -31,7 +31,7 @@ std::string order_of(std::initializer_list<const char*> names)
 
 TEST(FunctionList, FindsNamesIgnoringCaseAndNeverTheHead)
 {
-    Command alpha("fn_alpha", count_run);
+    Command alpha("fn_alpha", count_run, "For a test");
     EXPECT_EQ(FunctionList::find("FN_Alpha"), &alpha);
     EXPECT_EQ(FunctionList::find("fn_missing"), nullptr);
     EXPECT_EQ(FunctionList::find(nullptr), nullptr);
@@ -40,12 +40,14 @@ TEST(FunctionList, FindsNamesIgnoringCaseAndNeverTheHead)
     EXPECT_EQ(FunctionList::head().name(), nullptr);
 }
 
-TEST(FunctionList, RefusesADuplicateNameAndKeepsTheFirst)
+TEST(FunctionList, RefusesADuplicateNameOrAMissingDescriptionAndKeepsTheFirst)
 {
     ConsoleCapture capture;
-    Command first("fn_dup", count_run);
-    Command second("FN_DUP", count_run);
-    EXPECT_EQ(capture.take(), "Name collision: FN_DUP already exists\n");
+    Command first("fn_dup", count_run, "For a test");
+    Command second("FN_DUP", count_run, "For a test");
+    Command blank("fn_blank", count_run, "");
+    EXPECT_EQ(capture.take(), "Name collision: FN_DUP already exists\nMissing description: fn_blank not registered\n");
+    EXPECT_EQ(FunctionList::find("fn_blank"), nullptr);
     EXPECT_EQ(FunctionList::find("Fn_Dup"), &first);
     EXPECT_EQ(second.next(), nullptr);
     EXPECT_EQ(order_of({"fn_dup", "FN_DUP"}), "fn_dup");
@@ -53,24 +55,24 @@ TEST(FunctionList, RefusesADuplicateNameAndKeepsTheFirst)
 
 TEST(FunctionList, DestroyedObjectsUnlinkFromAnyPosition)
 {
-    auto a = std::make_unique<Command>("fn_a", count_run);
-    auto b = std::make_unique<Command>("fn_b", count_run);
-    auto c = std::make_unique<Command>("fn_c", count_run);
+    auto a = std::make_unique<Command>("fn_a", count_run, "For a test");
+    auto b = std::make_unique<Command>("fn_b", count_run, "For a test");
+    auto c = std::make_unique<Command>("fn_c", count_run, "For a test");
     b.reset();
     EXPECT_EQ(order_of({"fn_a", "fn_b", "fn_c"}), "fn_a fn_c");
     c.reset();
     EXPECT_EQ(a->next(), nullptr);
     {
         ConsoleCapture quiet;
-        Command unlinked("fn_a", count_run);
+        Command unlinked("fn_a", count_run, "For a test");
     }
     EXPECT_EQ(FunctionList::find("fn_a"), a.get());
 }
 
 TEST(FunctionList, ExecuteRunsTheNamedObjectWithTheWholeList)
 {
-    Command counted("fn_counted", count_run);
-    Command silent("fn_silent", nullptr);
+    Command counted("fn_counted", count_run, "For a test");
+    Command silent("fn_silent", nullptr, "For a test");
     runs = 0;
     ArgList line("FN_COUNTED 1 2");
     EXPECT_TRUE(FunctionList::execute(line));

@@ -18,10 +18,10 @@ void nothing(ArgList&)
 {
 }
 
-Command zebra("sot_zebra", nothing);
-Command early("sot_early", nothing);
-Variable<int> middle("sot_Middle", 0, saved);
-Command clash("SOT_EARLY", nothing);
+Command zebra("sot_zebra", nothing, "For a test");
+Command early("sot_early", nothing, "For a test");
+Variable<int> middle("sot_Middle", 0, saved, "For a test");
+Command clash("SOT_EARLY", nothing, "For a test");
 
 bool registered_before_console = true;
 

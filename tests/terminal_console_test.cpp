@@ -67,6 +67,7 @@ TEST_F(TerminalConsole, KeysCompleteRecallAndDiscard)
     } cases[] = {
         {"ECH\tcompleted\r", "completed \n"},  // letter case ignored, the blank added
         {"SET VID_WI\t1234\rvid_width\r", "vid_width: 1234 "},
+        {"help RESET_\t\r", "reset_all - Puts"},  // names after help
         {"exec scr\thel\t\r", "from_script \n"},  // a folder, then the script in it
         {"exec zi\tin\t\r", "from_pack \n"},      // the same in a pack, letter case ignored
         {"vid_\t\t", "vid_fullscreen"},           // the second Tab lists

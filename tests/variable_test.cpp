@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "varnholt/base/command_line.h"
 #include "varnholt/console/arg_list.h"
 #include "varnholt/console/console.h"
 #include "console_capture.h"
+#include "data_directory.h"
+#include "varnholt/engine/startup_commands.h"
 #include "varnholt/variables/variable.h"
 
 using namespace varnholt;
@@ -40,7 +43,7 @@ std::string run(const char* line)
 
 TEST(VariableList, LinesThatMaySetTheKeyAreFoundHoweverQuotedOrNested)
 {
-    Variable<std::string> alias("var_names_key", "RCON_KEY", not_saved);
+    Variable<std::string> alias("var_names_key", "RCON_KEY", not_saved, "For a test");
     const struct {
         const char* line;
         bool may_set;
@@ -60,7 +63,7 @@ TEST(VariableList, LinesThatMaySetTheKeyAreFoundHoweverQuotedOrNested)
 
 TEST(Variable, ShowsValueAndDefaultUnderTheNameAsTyped)
 {
-    Variable<int> width("var_width", 640, true);
+    Variable<int> width("var_width", 640, true, "For a test");
     EXPECT_EQ(run("var_width"), "var_width: 640    default: 640\n");
     EXPECT_EQ(run("Var_Width 800 ignored"), "");
     EXPECT_EQ(run("VAR_WIDTH"), "VAR_WIDTH: 800    default: 640\n");
@@ -70,7 +73,7 @@ TEST(Variable, ShowsValueAndDefaultUnderTheNameAsTyped)
 
 TEST(Variable, IntegersParseLikeStreamExtraction)
 {
-    Variable<int> number("var_number", 1, false);
+    Variable<int> number("var_number", 1, false, "For a test");
     const std::pair<const char*, int> cases[] = {
         {" -42", -42}, {"7.9", 7}, {"+5", 5}, {"12abc", 12}, {"0x10", 0}, {"abc", 0}, {"", 0},
         {"99999999999", 2147483647}, {"-99999999999", -2147483647 - 1},
@@ -84,7 +87,7 @@ TEST(Variable, IntegersParseLikeStreamExtraction)
 
 TEST(Variable, BoolsAreNumbersPrintedAsOneOrZero)
 {
-    Variable<bool> flag("var_flag", false, true);
+    Variable<bool> flag("var_flag", false, true, "For a test");
     flag.set_from_string("2");
     EXPECT_TRUE(flag.value);
     EXPECT_EQ(printed(flag), "1");
@@ -97,7 +100,7 @@ TEST(Variable, BoolsAreNumbersPrintedAsOneOrZero)
 
 TEST(Variable, StringsTakeTheFirstWordAndSaveUnescaped)
 {
-    Variable<std::string> text("var_text", "start", true);
+    Variable<std::string> text("var_text", "start", true, "For a test");
     text.set_from_string("  a b");
     EXPECT_EQ(text.value, "a");
     text.set_from_string("");
@@ -106,9 +109,50 @@ TEST(Variable, StringsTakeTheFirstWordAndSaveUnescaped)
     EXPECT_EQ(saved_line(text), "set var_text \"say \"hi\"\"\n");
 }
 
+using RangedVariable = DataDirectoryTest;
+
+TEST_F(RangedVariable, EveryWayOfSettingKeepsToTheRangeAndCallsBackOnChange)
+{
+    static int changes = 0;
+    const auto count_change = [](BaseVariable&) { ++changes; };
+    Variable<int> refusing("var_refusing", 5, not_saved, "For a test", Range {1, 10}, count_change);
+    Variable<int> clamping("var_clamping", 5, not_saved, "For a test", Range {1, 10, clamped}, count_change);
+    const struct {
+        Variable<int>& variable;
+        std::string text, message;
+        int value, changes;
+    } cases[] = {
+        {refusing, "7", "", 7, 1},
+        {refusing, "11", "var_refusing must be between 1 and 10, not 11\n", 5, 0},
+        {clamping, "12", "var_clamping must be between 1 and 10, 10 stored instead of 12\n", 10, 1},
+        {clamping, "5", "", 5, 0},  // equal: no call
+    };
+    const char* const ways[] = {"typed", "set", "script", "command line", "replayed file"};
+    for (int way = 0; way < 5; ++way) {
+        for (const auto& one : cases) {
+            const std::string name = one.variable.name(), typed = name + ' ' + one.text;
+            const std::string lines[] = {typed, "set " + typed, "exec script.cfg", "", "exec default.cfg"};
+            dir.write("script.cfg", typed + '\n');
+            dir.write("default.cfg", "set " + name + " \"" + one.text + "\"\n");
+            one.variable.value = 5;
+            changes = 0;
+            ConsoleCapture capture;
+            if (lines[way].empty()) {
+                const char* words[] = {"varnholt", "+set", name.c_str(), one.text.c_str()};
+                StartupCommands(ArgList(4, words)).run_sets();
+            }
+            console.execute(lines[way].c_str(), not_echoed);  // nothing for ""
+            const std::string heading = lines[way].empty() ? std::string(command_line_heading) + '\n' : "";
+            EXPECT_EQ(capture.take(), heading + one.message) << ways[way] << ": " << typed;
+            EXPECT_EQ(one.variable.value, one.value) << ways[way] << ": " << typed;
+            EXPECT_EQ(changes, one.changes) << ways[way] << ": " << typed;
+        }
+    }
+}
+
 TEST(ReadOnlyVariable, RefusesTextAndSavesNothing)
 {
-    ReadOnlyVariable<std::string> vendor("var_vendor", "acme", true);
+    ReadOnlyVariable<std::string> vendor("var_vendor", "acme", true, "For a test");
     EXPECT_EQ(run("var_vendor x"), "var_vendor is readonly\n");
     EXPECT_EQ(run("var_vendor"), "var_vendor: acme\n");
     EXPECT_FALSE(vendor.set_from_string("x"));
@@ -120,7 +164,7 @@ TEST(ReadOnlyVariable, RefusesTextAndSavesNothing)
 
 TEST(ReadOnlyVariable, TimerPrintsSecondsInTheDefaultFormat)
 {
-    ReadOnlyVariable<Timer> timer("var_timer", Timer(false), false);
+    ReadOnlyVariable<Timer> timer("var_timer", Timer(false), false, "For a test");
     const double total = timer.value.elapsed();
     EXPECT_LT(total, 0.001);
     // A stopped timer reads the same every time.
@@ -132,7 +176,7 @@ TEST(ReadOnlyVariable, TimerPrintsSecondsInTheDefaultFormat)
 
 TEST(ConstVariable, AcceptsTextUntilStartupIsCompleteThenRefuses)
 {
-    ConstVariable<std::string> name("var_const", "Varnholt", false);
+    ConstVariable<std::string> name("var_const", "Varnholt", false, "For a test");
     EXPECT_STREQ(name.type_name(), "Variable");
     EXPECT_EQ(run("var_const Foo"), "");
     EXPECT_EQ(name.value, "Foo");
@@ -149,8 +193,8 @@ TEST(ConstVariable, AcceptsTextUntilStartupIsCompleteThenRefuses)
 
 TEST(VariableList, FindsVariablesByNameAndUnlinksThemWhenDestroyed)
 {
-    auto first = std::make_unique<Variable<int>>("var_first", 1, false);
-    auto last = std::make_unique<Variable<int>>("var_last", 2, false);
+    auto first = std::make_unique<Variable<int>>("var_first", 1, false, "For a test");
+    auto last = std::make_unique<Variable<int>>("var_last", 2, false, "For a test");
     EXPECT_EQ(VariableList::find("VAR_FIRST"), first.get());
     EXPECT_EQ(VariableList::find(""), nullptr);
     EXPECT_EQ(VariableList::find(nullptr), nullptr);
@@ -164,14 +208,14 @@ TEST(VariableList, FindsVariablesByNameAndUnlinksThemWhenDestroyed)
     last.reset();
     EXPECT_EQ(first->next_variable(), nullptr);
     EXPECT_EQ(VariableList::find("var_last"), nullptr);
-    Variable<int> unnamed(nullptr, 0, false);
+    Variable<int> unnamed(nullptr, 0, false, "For a test");
     EXPECT_EQ(first->next_variable(), nullptr);
 }
 
 TEST(VariableList, VariableShadowedByACommandStaysReachableThroughTheList)
 {
     ConsoleCapture capture;
-    Variable<int> shadow("echo", 5, true);
+    Variable<int> shadow("echo", 5, true, "For a test");
     EXPECT_EQ(capture.take(), "Name collision: echo already exists\n");
     EXPECT_EQ(VariableList::find("echo"), &shadow);
     console.execute("echo hi", false);
@@ -180,7 +224,7 @@ TEST(VariableList, VariableShadowedByACommandStaysReachableThroughTheList)
 
 TEST(VariableList, LineNamingAVariableRunsIt)
 {
-    Variable<int> shown("var_shown", 3, false);
+    Variable<int> shown("var_shown", 3, false, "For a test");
     ArgList line("var_shown");
     ConsoleCapture capture;
     EXPECT_TRUE(FunctionList::execute(line));
@@ -190,9 +234,9 @@ TEST(VariableList, LineNamingAVariableRunsIt)
 TEST(VariableList, NameFindsTheFirstOfSameNamedVariablesInListOrder)
 {
     ConsoleCapture quiet;
-    auto first = std::make_unique<Variable<int>>("var_twin", 1, false);
-    Variable<int> second("VAR_TWIN", 2, false);
-    Variable<int> third("Var_Twin", 3, false);
+    auto first = std::make_unique<Variable<int>>("var_twin", 1, false, "For a test");
+    Variable<int> second("VAR_TWIN", 2, false, "For a test");
+    Variable<int> third("Var_Twin", 3, false, "For a test");
     EXPECT_EQ(VariableList::find("var_twin"), first.get());
     first.reset();
     EXPECT_EQ(VariableList::find("var_twin"), &second);
@@ -201,8 +245,8 @@ TEST(VariableList, NameFindsTheFirstOfSameNamedVariablesInListOrder)
 // Values parse exactly as one formatted stream extraction would.
 TEST(Variable, ParsingAgreesWithStreamExtraction)
 {
-    Variable<int> number("var_parse_int", 0, false);
-    Variable<std::string> word("var_parse_string", "", false);
+    Variable<int> number("var_parse_int", 0, false, "For a test");
+    Variable<std::string> word("var_parse_string", "", false, "For a test");
     const char alphabet[] = " \t\n+-0123456789ax\x80";
     unsigned seed = 12345;
     std::vector<std::string> texts = {"2147483647", "2147483648", "-2147483648", "-2147483649",
@@ -232,13 +276,14 @@ TEST(Variable, ParsingAgreesWithStreamExtraction)
 TEST(VariableList, IndexKeepsListOrderWhileItGrows)
 {
     ConsoleCapture quiet;
-    auto first = std::make_unique<Variable<int>>("var_grow", 1, false);
+    auto first = std::make_unique<Variable<int>>("var_grow", 1, false, "For a test");
     // More names than the index has buckets, unless another test already
     // registered a thousand at once: the index doubles at least once.
     std::vector<std::unique_ptr<Variable<int>>> many;
     for (int i = 0; i < 1000; ++i)
-        many.push_back(std::make_unique<Variable<int>>(("var_grow_" + std::to_string(i)).c_str(), i, false));
-    Variable<int> second("VAR_GROW", 2, false);
+        many.push_back(
+            std::make_unique<Variable<int>>(("var_grow_" + std::to_string(i)).c_str(), i, false, "For a test"));
+    Variable<int> second("VAR_GROW", 2, false, "For a test");
     for (const auto& one : many)
         ASSERT_EQ(VariableList::find(one->name()), one.get());
     EXPECT_EQ(VariableList::find("var_grow"), first.get());
@@ -250,8 +295,8 @@ TEST(VariableList, IndexKeepsListOrderWhileItGrows)
 
 TEST(VariableList, NamesGivenByLengthNeedNoZero)
 {
-    Variable<int> variable("var_len", 1, false);
-    Command command("fn_len", nullptr);
+    Variable<int> variable("var_len", 1, false, "For a test");
+    Command command("fn_len", nullptr, "For a test");
     const struct {
         const char* text;
         std::size_t length;
@@ -271,7 +316,7 @@ TEST(VariableList, NamesGivenByLengthNeedNoZero)
 
 TEST(Variable, NumbersPrintAsTheStreamWouldFormatThem)
 {
-    Variable<int> number("var_test_printed", 0, not_saved);
+    Variable<int> number("var_test_printed", 0, not_saved, "For a test");
     const std::vector<void (*)(std::ostream&)> formats = {
         [](std::ostream&) {},
         [](std::ostream& os) { os << std::hex; },

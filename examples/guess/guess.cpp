@@ -24,11 +24,18 @@ using namespace varnholt;
 
 namespace {
 
-// Saved to default.cfg at quit: the next start plays the same range.
-Variable<int> guess_max("guess_max", 100, saved);
+void round_seconds_changed(BaseVariable&);
+
+// Saved to default.cfg at quit: the next start plays the same range. Each
+// variable refuses a value the game could not play with.
+Variable<int> guess_max("guess_max", 100, saved, "Largest number of a round, from the next round on",
+                        Range {1, 1000000});
 // Not saved: set in data/init.cfg, or with +set on the command line.
-Variable<int> guess_round_seconds("guess_round_seconds", 60, not_saved);
-Variable<int> guess_port("guess_port", 27960, not_saved);
+Variable<int> guess_round_seconds("guess_round_seconds", 60, not_saved,
+                                  "Length of a round in seconds of game time", Range {5, 3600},
+                                  round_seconds_changed);
+Variable<int> guess_port("guess_port", 27960, not_saved, "UDP port that data/init.cfg opens",
+                         Range {1, 65535});
 
 // A table that anyone on the network can grow needs a bound, and a way to
 // empty it: a player silent this long (in game time) is dropped.
@@ -50,6 +57,7 @@ struct Game {
     int round = 0;
     int number = 0;
     int highest = 0;  // the round's numbers are 1 to highest
+    double round_began = 0;
     double round_ends = 0;
     int rounds_played = 0;
     std::vector<Player> players;
@@ -61,12 +69,12 @@ Game game;
 void start_round()
 {
     ++game.round;
-    game.highest = std::max(1, guess_max.value);
+    game.highest = guess_max.value;
     game.number = std::uniform_int_distribution<int>(1, game.highest)(game.random);
-    const int seconds = std::max(1, guess_round_seconds.value);
-    game.round_ends = game.clock + seconds;
-    console << "Round " << game.round << ": a number from 1 to " << game.highest << ", " << seconds << " seconds"
-            << std::endl;
+    game.round_began = game.clock;
+    game.round_ends = game.clock + guess_round_seconds.value;
+    console << "Round " << game.round << ": a number from 1 to " << game.highest << ", "
+            << guess_round_seconds.value << " seconds" << std::endl;
 }
 
 void end_round(const Player* winner)
@@ -204,6 +212,14 @@ void tick_hook(double step_seconds)
     }
 }
 
+// A new length applies to the round being played: it ends that long after
+// it began (at the next tick, when that is already past).
+void round_seconds_changed(BaseVariable&)
+{
+    if (game.running)
+        game.round_ends = game.round_began + guess_round_seconds.value;
+}
+
 void host_init_hook()
 {
     game.running = true;
@@ -246,8 +262,9 @@ void guess_new_round_command(ArgList&)
         end_round(nullptr);
 }
 
-Command guess_status("guess_status", guess_status_command);
-Command guess_new_round("guess_new_round", guess_new_round_command);
+Command guess_status("guess_status", guess_status_command, "Shows the round and its players");
+Command guess_new_round("guess_new_round", guess_new_round_command,
+                        "Ends the round being played and starts the next");
 
 }  // namespace
 

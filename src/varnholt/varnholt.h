@@ -5,13 +5,14 @@
  *     #include <varnholt/varnholt.h>
  *
  *     namespace {
- *     varnholt::Variable<int> sv_maxplayers("sv_maxplayers", 8, varnholt::saved);
+ *     varnholt::Variable<int> sv_maxplayers("sv_maxplayers", 8, varnholt::saved, "Players the server admits",
+ *                                           varnholt::Range {1, 64});
  *
  *     void say_command(varnholt::ArgList& args)
  *     {
  *         varnholt::console << (args.argc > 1 ? args.arg(1) : "") << std::endl;
  *     }
- *     varnholt::Command say("say", say_command);
+ *     varnholt::Command say("say", say_command, "Says a line to every player", "text");
  *     }
  *
  *     int main(int argc, char** argv) { return varnholt::run(argc, argv); }

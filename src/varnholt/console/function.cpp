@@ -1,6 +1,7 @@
 #include "varnholt/console/function.h"
 
 #include "varnholt/base/copy_string.h"
+#include "varnholt/base/name_pattern.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/registration_unit.h"
 
@@ -11,7 +12,7 @@ namespace {
 // created together on first use and never destroyed: static objects unlink
 // themselves from it as the process ends.
 struct Registry {
-    Function::List list {nullptr, "null"};
+    Function::List list {nullptr, "null", nullptr};
     Function::Index index;
 };
 
@@ -27,7 +28,8 @@ Function* find_key(const NameKey& key)
 }
 }
 
-Function::Function(const char* name, const char* type_name) : type_name_(copy_string(type_name))
+Function::Function(const char* name, const char* type_name, const char* description)
+    : type_name_(copy_string(type_name)), description_(copy_string(description ? description : ""))
 {
     if (!name)
         return;
@@ -39,6 +41,10 @@ Function::Function(const char* name, const char* type_name) : type_name_(copy_st
 
 void Function::link_function()
 {
+    if (!*description_) {
+        console << "Missing description: " << name_ << " not registered" << std::endl;
+        return;
+    }
     if (find_key(name_key(name_))) {
         console << "Name collision: " << name_ << " already exists" << std::endl;
         return;
@@ -64,14 +70,21 @@ Function::~Function()
         registration_detail::stop_waiting(*this);
     delete[] name_;
     delete[] type_name_;
+    delete[] description_;
 }
 
 void Function::exec(ArgList&)
 {
 }
 
-Command::Command(const char* name, CommandCallback callback) : Function(name, "Command"), callback(callback)
+Command::Command(const char* name, CommandCallback callback, const char* description, const char* usage)
+    : Function(name, "Command", description), callback(callback), usage_(copy_string(usage))
 {
+}
+
+Command::~Command()
+{
+    delete[] usage_;
 }
 
 void Command::exec(ArgList& args)
@@ -104,14 +117,27 @@ bool FunctionList::execute(ArgList& args)
     return true;
 }
 
+void show_usage(const ArgList& args)
+{
+    const Function* command = FunctionList::find(args.arg(0));
+    const char* usage = command ? command->usage() : nullptr;
+    console << "Usage: " << args.arg(0) << ' ' << (usage ? usage : "") << std::endl;
+}
+
 RegistrationUnit function_unit("function");
 
 namespace {
-void ls_cmds_command(ArgList&)
+void ls_cmds_command(ArgList& args)
 {
+    if (args.argc > 2) {
+        show_usage(args);
+        return;
+    }
+    const char* pattern = args.argc == 2 ? args.arg(1) : "*";
     int count = 0;
     for (Function* f = FunctionList::head().next(); f; f = f->next()) {
-        if (f->name() && f->type_name() && same_name(f->type_name(), "Command")) {
+        if (f->name() && f->type_name() && same_name(f->type_name(), "Command")
+            && matches_pattern(pattern, f->name())) {
             console << f->name() << std::endl;
             ++count;
         }
@@ -119,7 +145,8 @@ void ls_cmds_command(ArgList&)
     console << count << " total commands" << std::endl;
 }
 
-Command ls_cmds("ls_cmds", ls_cmds_command);
+Command ls_cmds("ls_cmds", ls_cmds_command, "Lists the commands, or those whose names match a pattern of * and ?",
+                "[pattern]");
 const RegistrationUnit::End function_unit_end(function_unit);
 }
 

@@ -5,7 +5,13 @@
  *
  * Most Functions are static objects, declared beside the code they serve:
  *
- *     varnholt::Command say("say", say_command);
+ *     varnholt::Command say("say", say_command, "Says a line to every peer", "text");
+ *
+ * Each carries a one-line description, which `help` and `find` show, and a
+ * command may carry a usage line: its arguments, as `help` shows them after
+ * its name and its usage message after "Usage: <name as typed> ". An
+ * object without a description (null or empty) is refused when it
+ * registers, with one message, and is then neither found nor listed.
  *
  * Their constructors run before main, in an order the language leaves open
  * across files, so they register nothing yet: each one only waits on a
@@ -42,11 +48,11 @@ void stop_waiting(Function& object);
 
 class Function {
 public:
-    // Copies both strings. A named object registers at the tail of the
-    // list (or waits, before init_console); when its name is taken it writes
-    // the collision message and stays unlinked: it can then be neither
-    // found, run nor listed.
-    Function(const char* name, const char* type_name);
+    // Copies the strings. A named object registers at the tail of the
+    // list (or waits, before init_console); when its name is taken or it has
+    // no description it writes one message and stays unlinked: it can then
+    // be neither found, run nor listed.
+    Function(const char* name, const char* type_name, const char* description);
     // Unlinks the object (if it was linked) and releases its strings.
     virtual ~Function();
     Function(const Function&) = delete;
@@ -62,6 +68,11 @@ public:
     std::size_t name_hash() const { return name_hash_; }
     // "Command", "Variable", "ReadOnlyVariable", or "null" for the head.
     const char* type_name() const { return type_name_; }
+    // Never null; empty only for the head and refused objects.
+    const char* description() const { return description_; }
+    // A command's arguments for `help` and its usage message; null when
+    // it has none to show.
+    virtual const char* usage() const { return nullptr; }
 
 protected:
     // Links a waiting object into the registries; init_console calls it,
@@ -74,13 +85,15 @@ private:
     friend void register_static_objects();
     friend bool registration_detail::wait(Function& object);
     friend void registration_detail::stop_waiting(Function& object);
-    // Into the FunctionList, or the collision message.
+    // Into the FunctionList, or the missing description or collision
+    // message.
     void link_function();
 
     ListLink<Function> list_link;
     NameLink<Function> name_link;
     char* name_ = nullptr;       // owned, array-allocated
     char* type_name_ = nullptr;  // owned, array-allocated
+    char* description_ = nullptr;  // owned, array-allocated
     std::size_t name_hash_ = 0;
     Function* pending_next = nullptr;    // while waiting for init_console
     PendingList* pending_in = nullptr;   // the list it waits on, or null
@@ -92,17 +105,24 @@ public:
 
 using CommandCallback = void (*)(ArgList& args);
 
-// A Function that runs a plain callback (which may be null).
+// A Function that runs a plain callback (which may be null). `usage` is
+// what follows the name in a usage line ("variable [value]"), or null.
 class Command : public Function {
 public:
-    Command(const char* name, CommandCallback callback);
-    ~Command() override = default;
+    Command(const char* name, CommandCallback callback, const char* description, const char* usage = nullptr);
+    ~Command() override;
 
     void exec(ArgList& args) override;
+    const char* usage() const override { return usage_; }
 
 private:
     CommandCallback callback;
+    char* usage_ = nullptr;  // owned, array-allocated, or null
 };
+
+// Writes "Usage: <name as typed> <usage>" for the command that args.arg(0)
+// names, the line a command gives when its arguments do not fit.
+void show_usage(const ArgList& args);
 
 namespace FunctionList {
 // Created on first use: static objects in other files may register before

@@ -6,7 +6,7 @@
  * RegistrationUnit before its first object and closes it after its last:
  *
  *     RegistrationUnit video_unit("video");
- *     Variable<int> vid_width("vid_width", 640, saved);
+ *     Variable<int> vid_width("vid_width", 640, saved, "Width of the video mode, in pixels");
  *     ...
  *     const RegistrationUnit::End video_unit_end(video_unit);
  *

@@ -1,9 +1,11 @@
 // The console's own commands, which need more than the console core: echo,
-// clear, quit, exec (scripts through the data directories) and eval.
+// clear, quit, exec (scripts through the data directories), eval, and help
+// and find, which read the descriptions of the registered objects.
 #include <string>
 #include <vector>
 
 #include "varnholt/base/hooks.h"
+#include "varnholt/base/name_pattern.h"
 #include "varnholt/base/stop_request.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
@@ -77,7 +79,7 @@ void quit_command(ArgList&)
 void exec_command(ArgList& args)
 {
     if (args.argc < 2) {
-        console << "Usage: " << args.arg(0) << " script" << std::endl;
+        show_usage(args);
         return;
     }
     vfs_istream script(args.arg(1), std::ios::in);
@@ -100,7 +102,7 @@ void exec_command(ArgList& args)
 void eval_command(ArgList& args)
 {
     if (args.argc != 2) {
-        console << "Usage: " << args.arg(0) << " string" << std::endl;
+        show_usage(args);
         return;
     }
     // A line that may set a secret would show it.
@@ -108,11 +110,80 @@ void eval_command(ArgList& args)
     console.execute(line, VariableList::may_set_secret(line) ? not_echoed : echoed);
 }
 
-Command echo("echo", echo_command);
-Command clear("clear", clear_command);
-Command quit("quit", quit_command);
-Command exec("exec", exec_command);
-Command eval("eval", eval_command);
+// What a new user needs to find the rest.
+constexpr const char* console_guide =
+    "The first word of a line names a command, which runs with the other words,\n"
+    "or a variable, which it shows (vid_width) or sets (vid_width 800).\n"
+    "Words are split at blanks; \"a quoted string\" is one word. A word $name stands\n"
+    "for the value of the variable name, and // starts a comment. exec name runs\n"
+    "the lines of a script file. On a terminal, Tab completes names and the Up and\n"
+    "Down arrows recall earlier lines. help name describes a command or variable,\n"
+    "find text searches their names and descriptions, ls_cmds and ls_vars list them.\n";
+
+void describe_variable(BaseVariable& variable)
+{
+    console << variable.value_type() << " variable, " << (variable.persistent() ? "saved" : "not saved");
+    if (variable.access() == BaseVariable::Access::constant)
+        console << ", constant";
+    else if (variable.access() == BaseVariable::Access::read_only)
+        console << ", read-only";
+    if (const auto& range = variable.range())
+        console << ", range " << range->min << " to " << range->max << (range->clamp ? ", clamped" : "");
+    console << std::endl;
+    // The line that typing the name shows: the value, and the default.
+    const char* words[] = {variable.name()};
+    ArgList show_line(1, words);
+    variable.exec(show_line);
+}
+
+void help_command(ArgList& args)
+{
+    if (args.argc > 2) {
+        show_usage(args);
+        return;
+    }
+    if (args.argc < 2) {
+        console << console_guide;
+        return;
+    }
+    Function* found = FunctionList::find(args.arg(1));
+    if (!found) {
+        console << "No command or variable is named \"" << args.arg(1) << "\": try find " << args.arg(1) << std::endl;
+        return;
+    }
+    console << found->name() << " - " << found->description() << std::endl;
+    if (found->usage())
+        console << "usage: " << found->name() << ' ' << found->usage() << std::endl;
+    if (auto* variable = dynamic_cast<BaseVariable*>(found))
+        describe_variable(*variable);
+}
+
+void find_command(ArgList& args)
+{
+    if (args.argc != 2) {
+        show_usage(args);
+        return;
+    }
+    const char* text = args.arg(1);
+    bool any = false;
+    for (Function* f = FunctionList::head().next(); f; f = f->next()) {
+        if (contains_ignoring_case(f->name(), text) || contains_ignoring_case(f->description(), text)) {
+            console << f->name() << " - " << f->description() << std::endl;
+            any = true;
+        }
+    }
+    if (!any)
+        console << "No command or variable mentions \"" << text << '"' << std::endl;
+}
+
+Command echo("echo", echo_command, "Prints its words, each followed by a blank", "words");
+Command clear("clear", clear_command, "Empties the console history and the screen");
+Command quit("quit", quit_command, "Saves the settings to default.cfg and ends the engine");
+Command exec("exec", exec_command, "Runs a script from the data directories, a line at a time", "script");
+Command eval("eval", eval_command, "Runs its one argument as a line of its own", "string");
+Command help("help", help_command, "Says how the console works, or what a command or variable is", "[name]");
+Command find("find", find_command, "Lists the commands and variables whose name or description holds the text",
+             "text");
 const RegistrationUnit::End builtin_commands_unit_end(builtin_commands_unit);
 }
 

@@ -34,27 +34,16 @@ namespace varnholt {
 RegistrationUnit engine_unit("engine");
 
 namespace {
-// Refuses a rate the tick cannot keep, with one line, and keeps the value.
-class TickRateVariable final : public Variable<int> {
-public:
-    using Variable<int>::Variable;
+void tick_rate_changed(BaseVariable&);
 
-    bool set_value(const int& rate) override
-    {
-        if (!TickSchedule::valid_rate(rate)) {
-            console << name() << " must be between " << min_tick_rate << " and " << max_tick_rate << ", not "
-                    << rate << std::endl;
-            return false;
-        }
-        return Variable<int>::set_value(rate);
-    }
-};
-
-ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved);
+ConstVariable<std::string> eng_name("eng_name", "Varnholt", not_saved, "Name of the engine");
 // Driven by time_start and time_stop.
-ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved);
-// Ticks a second while a tick hook is installed.
-TickRateVariable eng_tickrate("eng_tickrate", 60, not_saved);
+ReadOnlyVariable<Timer> eng_time("eng_time", Timer(false), not_saved,
+                                 "Seconds on the stopwatch of time_start and time_stop");
+// Ticks a second while a tick hook is installed; a rate the tick cannot
+// keep is refused.
+Variable<int> eng_tickrate("eng_tickrate", 60, not_saved, "Game ticks a second, while the game has a tick",
+                           Range {min_tick_rate, max_tick_rate}, tick_rate_changed);
 
 // The longest an idle frame waits for input.
 constexpr std::int64_t idle_wait_ns = 50'000'000;
@@ -75,6 +64,12 @@ bool startup_interrupted = false;
 ConsoleInput* input = nullptr;
 // The process arguments, from start-up to the end of the process.
 std::unique_ptr<ArgList> process_args;
+
+// By set, reset or reset_all.
+void tick_rate_changed(BaseVariable&)
+{
+    tick_schedule.set_rate(eng_tickrate.value, monotonic_ns());
+}
 
 void time_start_command(ArgList&)
 {
@@ -130,9 +125,9 @@ void eng_stats_command(ArgList&)
             << std::endl;
 }
 
-Command time_start("time_start", time_start_command);
-Command time_stop("time_stop", time_stop_command);
-Command eng_stats("eng_stats", eng_stats_command);
+Command time_start("time_start", time_start_command, "Starts the eng_time stopwatch");
+Command time_stop("time_stop", time_stop_command, "Stops the eng_time stopwatch");
+Command eng_stats("eng_stats", eng_stats_command, "Shows uptime, frames, ticks and their lateness, and CPU use");
 const RegistrationUnit::End engine_unit_end(engine_unit);
 }
 
@@ -161,8 +156,6 @@ void tick_frame()
         return;
     }
     const std::int64_t now = monotonic_ns();
-    // Does nothing unless eng_tickrate changed (by set, reset or reset_all).
-    tick_schedule.set_rate(eng_tickrate.value, now);
     if (!tick_schedule.started()) {
         tick_schedule.start(now);
         // The kernel may otherwise end a wait up to 50 us late, to gather

@@ -9,7 +9,8 @@ namespace varnholt {
 // Its objects stand in the listings where the core's list puts this unit.
 RegistrationUnit host_unit("host");
 
-Variable<bool> dedicated("dedicated", false, not_saved);
+Variable<bool> dedicated("dedicated", false, not_saved,
+                         "1 runs a network server without video (set it before start-up ends)");
 const RegistrationUnit::End host_unit_end(host_unit);
 
 namespace {

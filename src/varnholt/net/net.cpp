@@ -78,8 +78,8 @@ void n_send_command(ArgList& args)
     console << "Sent " << static_cast<unsigned>(packet.size) << " bytes" << std::endl;
 }
 
-Command n_open("n_open", n_open_command);
-Command n_send("n_send", n_send_command);
+Command n_open("n_open", n_open_command, "Opens the network socket (UDP) on a port, 0 for any free one", "port");
+Command n_send("n_send", n_send_command, "Sends text as one UDP datagram over the network", "host port text");
 std::uint64_t datagrams_reported = 0;
 const RegistrationUnit::End net_unit_end(net_unit);
 }

@@ -50,10 +50,10 @@ public:
 
 // 64 hexadecimal digits: what rcon sends with, and serves with when
 // rcon_serve is on.
-SecretVariable rcon_key("rcon_key", "", not_saved);
+SecretVariable rcon_key("rcon_key", "", not_saved, "Key of the remote console, 64 hexadecimal digits; never shown");
 // Serving is the operator's choice, never a side effect of holding the key
 // that rcon needs.
-Variable<bool> rcon_serve("rcon_serve", false, not_saved);
+Variable<bool> rcon_serve("rcon_serve", false, not_saved, "1 runs remote console commands that come with rcon_key");
 
 rcon::Client client;
 
@@ -96,7 +96,7 @@ void rcon_keygen_command(ArgList& args)
 void rcon_command(ArgList& args)
 {
     if (args.argc < 4) {
-        console << "Usage: " << args.arg(0) << " host port command" << std::endl;
+        show_usage(args);
         return;
     }
     if (!net_socket) {
@@ -132,8 +132,9 @@ void rcon_command(ArgList& args)
     }
 }
 
-Command rcon_keygen("rcon_keygen", rcon_keygen_command);
-Command rcon("rcon", rcon_command);
+Command rcon_keygen("rcon_keygen", rcon_keygen_command, "Prints a fresh random key for rcon_key");
+Command rcon("rcon", rcon_command, "Runs a command on a server's remote console over the network",
+             "host port command");
 const RegistrationUnit::End rcon_unit_end(rcon_unit);
 
 void print_progress(const rcon::Client::Progress& progress)

@@ -16,7 +16,7 @@ namespace varnholt {
 // Its objects stand in the listings where the core's list puts this unit.
 RegistrationUnit sys_input_unit("sys_input");
 
-Variable<std::string> sys_prompt("sys_prompt", "]", saved);
+Variable<std::string> sys_prompt("sys_prompt", "]", saved, "The prompt shown before each typed line");
 const RegistrationUnit::End sys_input_unit_end(sys_input_unit);
 
 namespace {

@@ -269,9 +269,9 @@ char** match_list(const std::set<std::string>& candidates)
     return list;
 }
 
-// Tab: the first word from the command and variable names, the word after
-// set, reset and del from the variable names, the word after exec from the
-// script files; nothing anywhere else.
+// Tab: the first word and the word after help from the command and variable
+// names, the word after set, reset, del and toggle from the variable names,
+// the word after exec from the script files; nothing anywhere else.
 char** complete(const char* text, int start, int)
 {
     *rl->rl_attempted_completion_over = 1;  // never readline's own file names
@@ -283,10 +283,11 @@ char** complete(const char* text, int start, int)
         at = end;
     }
     std::set<std::string> candidates;
-    if (words.empty())
+    if (words.empty() || (words.size() == 1 && is_command(words[0], "help")))
         add_names(text, candidates);
     else if (words.size() == 1
-             && (is_command(words[0], "set") || is_command(words[0], "reset") || is_command(words[0], "del")))
+             && (is_command(words[0], "set") || is_command(words[0], "reset") || is_command(words[0], "del")
+                 || is_command(words[0], "toggle")))
         add_variable_names(text, candidates);
     else if (words.size() == 1 && is_command(words[0], "exec"))
         add_script_names(text, candidates);

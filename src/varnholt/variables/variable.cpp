@@ -22,7 +22,7 @@ bool substitute_value(const char* name, std::size_t length, char* destination);
 // variables, "$name" words stand for their values.
 struct Registry {
     Registry() { set_substitution(substitute_value); }
-    BaseVariable::List list {nullptr, nullptr, false};
+    BaseVariable::List list {nullptr, nullptr, false, nullptr};
     BaseVariable::Index index;
 };
 
@@ -84,6 +84,26 @@ void extract(const char* text, bool& value)
     int number;
     extract(text, number);
     value = number != 0;
+}
+
+const char* type_of(const std::string&)
+{
+    return "string";
+}
+
+const char* type_of(int)
+{
+    return "int";
+}
+
+const char* type_of(bool)
+{
+    return "bool";
+}
+
+const char* type_of(const Timer&)
+{
+    return "timer";
 }
 
 void print_value(std::ostream& os, const std::string& value)
@@ -152,17 +172,24 @@ bool names_secret(const char* text, const char* end)
 }
 }
 
-BaseVariable::BaseVariable(const char* name, const char* kind, bool persistent)
-    : Function(name, kind), persistent_(persistent)
+BaseVariable::BaseVariable(const char* name, const char* kind, bool persistent, const char* description)
+    : Function(name, kind, description), persistent_(persistent)
 {
-    if (name && !waiting())
+    if (name && !waiting() && *this->description())
         link_variable();
 }
 
 void BaseVariable::enroll()
 {
     Function::enroll();
-    link_variable();
+    if (*description())
+        link_variable();
+}
+
+void BaseVariable::changed()
+{
+    if (on_change)
+        on_change(*this);
 }
 
 void BaseVariable::link_variable()
@@ -200,9 +227,11 @@ void BaseVariable::reset_to_default()
 }
 
 template <typename T>
-Variable<T>::Variable(const char* name, const T& initial, bool persistent)
-    : BaseVariable(name, "Variable", persistent), value(initial), default_value(initial)
+Variable<T>::Variable(const char* name, const T& initial, bool persistent, const char* description,
+                      ChangeCallback callback)
+    : BaseVariable(name, "Variable", persistent, description), value(initial), default_value(initial)
 {
+    on_change = callback;
 }
 
 template <typename T>
@@ -252,19 +281,43 @@ bool Variable<T>::set_from_string(const char* text)
 template <typename T>
 void Variable<T>::reset_to_default()
 {
+    if (value == default_value)
+        return;
     value = default_value;
+    changed();
 }
 
 template <typename T>
 bool Variable<T>::set_value(const T& v)
 {
-    value = v;
+    T stored = v;
+    if constexpr (std::is_same_v<T, int>) {
+        if (range_ && (v < range_->min || v > range_->max)) {
+            console << name() << " must be between " << range_->min << " and " << range_->max;
+            if (!range_->clamp) {
+                console << ", not " << v << std::endl;
+                return false;
+            }
+            stored = std::clamp(v, range_->min, range_->max);
+            console << ", " << stored << " stored instead of " << v << std::endl;
+        }
+    }
+    if (stored == value)
+        return true;
+    value = stored;
+    changed();
     return true;
 }
 
 template <typename T>
-ConstVariable<T>::ConstVariable(const char* name, const T& initial, bool persistent)
-    : Variable<T>(name, initial, persistent)
+const char* Variable<T>::value_type() const
+{
+    return type_of(value);
+}
+
+template <typename T>
+ConstVariable<T>::ConstVariable(const char* name, const T& initial, bool persistent, const char* description)
+    : Variable<T>(name, initial, persistent, description)
 {
 }
 
@@ -284,9 +337,15 @@ bool ConstVariable<T>::set_from_string(const char* text)
 }
 
 template <typename T>
-ReadOnlyVariable<T>::ReadOnlyVariable(const char* name, const T& initial, bool persistent)
-    : BaseVariable(name, "ReadOnlyVariable", persistent), value(initial)
+ReadOnlyVariable<T>::ReadOnlyVariable(const char* name, const T& initial, bool persistent, const char* description)
+    : BaseVariable(name, "ReadOnlyVariable", persistent, description), value(initial)
 {
+}
+
+template <typename T>
+const char* ReadOnlyVariable<T>::value_type() const
+{
+    return type_of(value);
 }
 
 template <typename T>

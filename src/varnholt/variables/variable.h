@@ -6,8 +6,19 @@
  * linked, in registration order, into the VariableList, through which the
  * variable commands, the configuration writer and "$name" substitution find
  * it. Built-in variables are static objects of the subsystems that own
- * them; those made by `set` belong to the variable commands. Owners read and
- * write `value` and `default_value` directly; nothing is notified.
+ * them; those made by `set` belong to the variable commands.
+ *
+ * Each is declared with a one-line description (see console/function.h);
+ * an int variable may add a Range, and a settable one a change callback:
+ *
+ *     Variable<int> sv_maxplayers("sv_maxplayers", 8, saved, "Players the server admits", Range {1, 64},
+ *                                 maxplayers_changed);
+ *
+ * Every set from text (typed, `set`, a script, the command line, the
+ * replayed "default.cfg") goes through set_from_string and set_value, which
+ * apply the range and call the callback once the value has changed; so do
+ * `reset` and `reset_all`. Owners may read and write `value` directly: such
+ * a write is neither checked nor notified.
  *
  * Instantiated for Variable<std::string>, Variable<int>, Variable<bool>,
  * ConstVariable<std::string>, ReadOnlyVariable<std::string> and
@@ -15,9 +26,12 @@
  */
 #pragma once
 
+#include <cassert>
 #include <cstddef>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <type_traits>
 
 #include "varnholt/base/timer.h"
 #include "varnholt/console/function.h"
@@ -28,14 +42,34 @@ namespace varnholt {
 // declared: whether the configuration writer saves the variable.
 constexpr bool saved = true, not_saved = false;
 
+// The values an int variable accepts, both ends included. A value from text
+// outside them leaves the variable as it was, with the line "<name> must be
+// between <min> and <max>, not <value>"; with `clamp` the nearer end is
+// stored instead, and the line ends ", <end> stored instead of <value>".
+struct Range {
+    int min;
+    int max;
+    bool clamp = false;
+};
+// The clamp flag of a Range, named where a variable is declared.
+constexpr bool clamped = true, refused = false;
+
+class BaseVariable;
+// Called once a set from text, `reset` or `reset_all` has changed the
+// variable's value; never for a refused set or one that left it equal.
+using ChangeCallback = void (*)(BaseVariable& changed);
+
 class BaseVariable : public Function {
 public:
+    // What text may do to a variable's value.
+    enum class Access { settable, constant, read_only };
+
     // Registers as a Function of kind `kind` (reporting a name collision
     // there), then appends itself to the VariableList even after a collision,
     // so the variable commands still reach it; a static variable does both
-    // when init_console registers it (console/function.h). A null name links
-    // nowhere.
-    BaseVariable(const char* name, const char* kind, bool persistent);
+    // when init_console registers it (console/function.h). A null name, or
+    // an empty description, links nowhere.
+    BaseVariable(const char* name, const char* kind, bool persistent, const char* description);
     ~BaseVariable() override;
 
     // The variable's line of the configuration file; nothing here.
@@ -51,6 +85,11 @@ public:
 
     // Whether the configuration writer saves this variable.
     bool persistent() const { return persistent_; }
+    // "int", "bool", "string" or "timer"; null for the sentinel.
+    virtual const char* value_type() const { return nullptr; }
+    // A constant is settable until start-up is complete.
+    virtual Access access() const { return Access::read_only; }
+    const std::optional<Range>& range() const { return range_; }
     // Whether the value is a secret, which print hides and which no line
     // that may set it leaves in a history (see may_set_secret). A secret's
     // name is made of letters, digits and underscores only.
@@ -59,6 +98,11 @@ public:
 
 protected:
     void enroll() override;
+    // Calls the change callback, if there is one.
+    void changed();
+
+    std::optional<Range> range_;  // only ever set on an int variable
+    ChangeCallback on_change = nullptr;
 
 private:
     void link_variable();
@@ -76,7 +120,18 @@ public:
 template <typename T>
 class Variable : public BaseVariable {
 public:
-    Variable(const char* name, const T& initial, bool persistent);
+    Variable(const char* name, const T& initial, bool persistent, const char* description,
+             ChangeCallback on_change = nullptr);
+    // An int variable whose values from text stay within `range`, which
+    // holds `initial`.
+    template <typename U = T, typename = std::enable_if_t<std::is_same_v<U, int>>>
+    Variable(const char* name, const T& initial, bool persistent, const char* description, const Range& range,
+             ChangeCallback on_change = nullptr)
+        : Variable(name, initial, persistent, description, on_change)
+    {
+        assert(range.min <= initial && initial <= range.max);
+        range_ = range;
+    }
 
     // With an argument, sets from it silently; otherwise shows
     // "<name as typed>: <value>    default: <default>".
@@ -89,7 +144,11 @@ public:
     // at the first non-digit, a bool is any number other than 0.
     bool set_from_string(const char* text) override;
     void reset_to_default() override;
+    // Applies the range, stores, and calls the change callback when the
+    // value changed; false when refused.
     virtual bool set_value(const T& v);
+    const char* value_type() const override;
+    Access access() const override { return Access::settable; }
 
     T value;
     T default_value;
@@ -100,23 +159,25 @@ public:
 template <typename T>
 class ConstVariable : public Variable<T> {
 public:
-    ConstVariable(const char* name, const T& initial, bool persistent);
+    ConstVariable(const char* name, const T& initial, bool persistent, const char* description);
 
     void exec(ArgList& args) override;
     bool set_from_string(const char* text) override;
     // A constant keeps its value.
     void reset_to_default() override {}
+    BaseVariable::Access access() const override { return BaseVariable::Access::constant; }
 };
 
 // A value that text can show but never set.
 template <typename T>
 class ReadOnlyVariable : public BaseVariable {
 public:
-    ReadOnlyVariable(const char* name, const T& initial, bool persistent);
+    ReadOnlyVariable(const char* name, const T& initial, bool persistent, const char* description);
 
     // Shows "<name as typed>: <value>"; with an argument, "<name> is readonly".
     void exec(ArgList& args) override;
     std::ostream& print(std::ostream& os) override;
+    const char* value_type() const override;
 
     T value;
 };

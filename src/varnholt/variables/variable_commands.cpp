@@ -1,5 +1,9 @@
 #include "varnholt/variables/variable_commands.h"
 
+#include <cstring>
+#include <sstream>
+
+#include "varnholt/base/name_pattern.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/registration_unit.h"
 
@@ -16,11 +20,16 @@ public:
     using Variable<std::string>::Variable;
 };
 
-void ls_vars_command(ArgList&)
+void ls_vars_command(ArgList& args)
 {
+    if (args.argc > 2) {
+        show_usage(args);
+        return;
+    }
+    const char* pattern = args.argc == 2 ? args.arg(1) : "*";
     int count = 0;
     for (BaseVariable* v = VariableList::head().next_variable(); v; v = v->next_variable()) {
-        if (v->name()) {
+        if (v->name() && matches_pattern(pattern, v->name())) {
             console << v->name() << std::endl;
             ++count;
         }
@@ -44,7 +53,7 @@ void create(const char* name, const char* value)
 {
     const bool persistent = !console.is_startup_complete();
     // Owned by this unit until `del`; the VariableList reaches it.
-    new CreatedVariable(name, value, persistent);
+    new CreatedVariable(name, value, persistent, "Created by set");
     if (console.is_startup_complete())
         console << name << " was created with the value of " << value << std::endl;
 }
@@ -60,14 +69,14 @@ void set_command(ArgList& args)
         if (!VariableList::set_by_name(args.arg(1), args.arg(2)))
             create(args.arg(1), args.arg(2));
     } else {
-        console << "Usage: " << args.arg(0) << " variable [value]" << std::endl;
+        show_usage(args);
     }
 }
 
 void del_command(ArgList& args)
 {
     if (args.argc != 2) {
-        console << "Usage: " << args.arg(0) << " variable" << std::endl;
+        show_usage(args);
         return;
     }
     const char* name = args.arg(1);
@@ -87,7 +96,7 @@ void del_command(ArgList& args)
 void reset_command(ArgList& args)
 {
     if (args.argc != 2) {
-        console << "Usage: " << args.arg(0) << " variable" << std::endl;
+        show_usage(args);
         return;
     }
     if (VariableList::reset_by_name(args.arg(1)))
@@ -103,11 +112,55 @@ void reset_all_command(ArgList&)
         v->reset_to_default();
 }
 
-Command ls_vars("ls_vars", ls_vars_command);
-Command set("set", set_command);
-Command del("del", del_command);
-Command reset("reset", reset_command);
-Command reset_all("reset_all", reset_all_command);
+// A bool flips; otherwise the value after the one equal to the current
+// value as print_unhidden writes it, or the first, is set as typed.
+void toggle_command(ArgList& args)
+{
+    if (args.argc < 2) {
+        show_usage(args);
+        return;
+    }
+    const char* name = args.arg(1);
+    BaseVariable* variable = VariableList::find(name);
+    if (!variable) {
+        not_found(name);
+        return;
+    }
+    const BaseVariable::Access access = variable->access();
+    if (access == BaseVariable::Access::read_only
+        || (access == BaseVariable::Access::constant && console.is_startup_complete())) {
+        console << name << " is readonly" << std::endl;
+        return;
+    }
+    std::ostringstream shown;
+    variable->print_unhidden(shown);
+    const std::string current = shown.str();
+    const char* next = args.arg(2);
+    if (args.argc == 2) {
+        if (std::strcmp(variable->value_type(), "bool") != 0) {
+            console << name << " is not a bool: name the values to cycle through" << std::endl;
+            return;
+        }
+        next = current == "0" ? "1" : "0";
+    }
+    for (int i = 2; i + 1 < args.argc; ++i) {
+        if (current == args.arg(i)) {
+            next = args.arg(i + 1);
+            break;
+        }
+    }
+    if (variable->set_from_string(next))
+        show(*variable, name);
+}
+
+Command ls_vars("ls_vars", ls_vars_command, "Lists the variables, or those whose names match a pattern of * and ?",
+                "[pattern]");
+Command set("set", set_command, "Shows a variable, sets it, or creates a string variable", "variable [value]");
+Command del("del", del_command, "Deletes a variable that set created", "variable");
+Command reset("reset", reset_command, "Puts a variable back to its default", "variable");
+Command reset_all("reset_all", reset_all_command, "Puts every variable back to its default");
+Command toggle("toggle", toggle_command, "Flips a bool variable, or sets a variable to the next of the values given",
+               "variable [value ...]");
 const RegistrationUnit::End variable_commands_unit_end(variable_commands_unit);
 }
 

@@ -1,5 +1,5 @@
 /*
- * The variable commands: ls_vars, set, del, reset, reset_all. The
+ * The variable commands: ls_vars, set, del, reset, reset_all, toggle. The
  * configuration writer that saves the variables is engine/config_writer.
  *
  * `set` creates string variables for names nobody has: during start-up

@@ -1,6 +1,6 @@
 #include "varnholt/vfs/vfs.h"
 
-#include "varnholt/base/name_index.h"
+#include "varnholt/base/name_pattern.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/console/registration_unit.h"
@@ -12,8 +12,9 @@ namespace varnholt {
 // Its objects stand in the listings where the core's list puts this unit.
 RegistrationUnit vfs_unit("vfs");
 
-ConstVariable<std::string> basepath("basepath", "./data", not_saved);
-ConstVariable<std::string> gamepath("gamepath", "./data", not_saved);
+ConstVariable<std::string> basepath("basepath", "./data", not_saved, "Data directory searched after gamepath");
+ConstVariable<std::string> gamepath("gamepath", "./data", not_saved,
+                                    "Data directory searched first, where settings are saved");
 
 namespace {
 // Registry order is the order within a directory: plain files win.
@@ -39,7 +40,7 @@ void vfs_path_command(ArgList&)
 void vfs_which_command(ArgList& args)
 {
     if (args.argc != 2) {
-        console << "Usage: " << args.arg(0) << " name" << std::endl;
+        show_usage(args);
         return;
     }
     VFS_Mount::Kind kind;
@@ -52,42 +53,16 @@ void vfs_which_command(ArgList& args)
                 << std::endl;
 }
 
-// Whether `name` matches `pattern`, letter case ignored: "*" stands for any
-// run of characters ("/" too), "?" for any one. A "*" that fails to match
-// moves on by one character at most once per character of `name`.
-bool matches(const char* pattern, const char* name)
-{
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*name) {
-        if (*pattern == '*') {
-            star = pattern++;
-            resume = name;
-        } else if (*pattern && (*pattern == '?' || name_detail::same_character(*pattern, *name))) {
-            ++pattern;
-            ++name;
-        } else if (star) {
-            pattern = star + 1;
-            name = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*pattern == '*')
-        ++pattern;
-    return !*pattern;
-}
-
 void ls_files_command(ArgList& args)
 {
     if (args.argc > 2) {
-        console << "Usage: " << args.arg(0) << " [pattern]" << std::endl;
+        show_usage(args);
         return;
     }
     const char* pattern = args.argc == 2 ? args.arg(1) : "*";
     int count = 0;
     vfs_list("", true, [&](const std::string& name, bool folder) {
-        if (!folder && matches(pattern, name.c_str())) {
+        if (!folder && matches_pattern(pattern, name.c_str())) {
             console << name << std::endl;
             ++count;
         }
@@ -95,9 +70,10 @@ void ls_files_command(ArgList& args)
     console << count << " total files" << std::endl;
 }
 
-Command vfs_path("vfs_path", vfs_path_command);
-Command vfs_which_("vfs_which", vfs_which_command);
-Command ls_files("ls_files", ls_files_command);
+Command vfs_path("vfs_path", vfs_path_command, "Lists the data directories and packs searched, in order");
+Command vfs_which_("vfs_which", vfs_which_command, "Says which data directory or pack serves a file", "name");
+Command ls_files("ls_files", ls_files_command, "Lists the data files, or those that match a pattern of * and ?",
+                  "[pattern]");
 const RegistrationUnit::End vfs_unit_end(vfs_unit);
 }
 

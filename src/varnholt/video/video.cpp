@@ -9,16 +9,18 @@ namespace varnholt {
 // Its objects stand in the listings where the core's list puts this unit.
 RegistrationUnit video_unit("video");
 
-Variable<int> vid_width("vid_width", 640, saved);
-Variable<int> vid_height("vid_height", 480, saved);
-Variable<int> vid_bpp("vid_bpp", 16, saved);
-Variable<int> vid_zdepth("vid_zdepth", 16, saved);
-Variable<int> vid_stencil("vid_stencil", 0, saved);
-Variable<bool> vid_fullscreen("vid_fullscreen", false, saved);
-ReadOnlyVariable<std::string> gl_vendor("gl_vendor", "", not_saved);
-ReadOnlyVariable<std::string> gl_renderer("gl_renderer", "", not_saved);
-ReadOnlyVariable<std::string> gl_extensions("gl_extensions", "", not_saved);
-ReadOnlyVariable<std::string> gl_version("gl_version", "", not_saved);
+Variable<int> vid_width("vid_width", 640, saved, "Width of the video mode, in pixels");
+Variable<int> vid_height("vid_height", 480, saved, "Height of the video mode, in pixels");
+Variable<int> vid_bpp("vid_bpp", 16, saved, "Colour depth of the video mode, in bits per pixel");
+Variable<int> vid_zdepth("vid_zdepth", 16, saved, "Bits of the depth buffer");
+Variable<int> vid_stencil("vid_stencil", 0, saved, "Bits of the stencil buffer, 0 for none");
+Variable<bool> vid_fullscreen("vid_fullscreen", false, saved, "1 for the whole screen, 0 for a window");
+ReadOnlyVariable<std::string> gl_vendor("gl_vendor", "", not_saved, "Maker of the graphics driver, once video is up");
+ReadOnlyVariable<std::string> gl_renderer("gl_renderer", "", not_saved, "Graphics device that draws, once video is up");
+ReadOnlyVariable<std::string> gl_extensions("gl_extensions", "", not_saved,
+                                            "Extensions the graphics driver offers, once video is up");
+ReadOnlyVariable<std::string> gl_version("gl_version", "", not_saved,
+                                         "Version of the graphics driver, once video is up");
 
 namespace {
 bool initted = false;
@@ -53,7 +55,8 @@ void vid_restart_command(ArgList&)
     console << "mode set" << std::endl;
 }
 
-Command vid_restart("vid_restart", vid_restart_command);
+Command vid_restart("vid_restart", vid_restart_command,
+                    "Closes and reopens the video mode, to apply the vid_ settings");
 const RegistrationUnit::End video_unit_end(video_unit);
 }
 
