@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "varnholt/net/socket.h"
 
@@ -26,6 +27,20 @@ extern std::unique_ptr<Socket> net_socket;
 // first other character, no digits at all giving 0), but refuses a number
 // outside 0 to 65535 instead of letting it wrap into range.
 bool parse_port(const char* text, int& port);
+
+// What the clients of the remote console and the status query share. Each
+// prints its one line when it fails: whether a socket is open to send on;
+// a host and port given as text, resolved; a request still waiting for
+// `address` and `port`; a server silent for `seconds`.
+bool net_socket_required();
+bool net_parse_peer(const char* host, const char* port_text, std::uint32_t& address, int& port);
+void net_report_waiting(std::uint32_t address, int port);
+void net_report_silence(std::uint32_t address, int port, long long seconds);
+// One datagram to an IPv4 address (network order) and port on the open
+// socket; false without one, or when the send fails.
+bool net_send_to(std::uint32_t address, int port, const std::string& bytes);
+// An IPv4 address in network order as dotted text.
+std::string dotted_address(std::uint32_t address);
 
 // Nothing to set up; true.
 bool net_init();
