@@ -6,6 +6,7 @@
 #include <string>
 
 #include "varnholt/base/hooks.h"
+#include "varnholt/base/limits.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/console/registration_unit.h"
@@ -151,15 +152,25 @@ bool net_frame()
         return false;
     Packet packet;
     std::uint32_t sender = 0;
-    if (!net_socket->receive(packet, &sender)) {
-        // Silent when nothing was waiting, or the datagram was gone by the
-        // time it was read.
-        if (net_socket->error().empty())
-            return false;
-        console << "Error receiving" << std::endl;
-        return true;
+    // Status queries print nothing and cost a table lookup each: many are
+    // taken in one frame, so that a flood of them drains faster than it
+    // fills the socket's queue, where the datagrams behind them would be
+    // dropped.
+    for (int taken = 0;; ++taken) {
+        if (!net_socket->receive(packet, &sender)) {
+            // Silent when nothing was waiting, or the datagram was gone by
+            // the time it was read.
+            if (net_socket->error().empty())
+                return taken > 0;
+            console << "Error receiving" << std::endl;
+            return true;
+        }
+        if (!status_receive(packet, sender))
+            break;
+        if (taken + 1 == status_queries_per_frame)
+            return true;
     }
-    if (rcon_receive(packet, sender) || status_receive(packet, sender) || (hooks().datagram && hooks().datagram(packet)))
+    if (rcon_receive(packet, sender) || (hooks().datagram && hooks().datagram(packet)))
         return true;
     ++datagrams_reported;
     console << "Packet from " << (packet.address ? packet.address : "") << ' ' << packet.port << std::endl;

@@ -4,8 +4,9 @@
  * step that reports the datagrams that arrive, one per frame.
  *
  * n_send's datagram is the text and one zero byte, and a received datagram
- * may hold anything. Only the remote console (net/rcon.h) has a protocol;
- * its datagrams begin with a prefix that no n_send datagram begins with.
+ * may hold anything. The remote console (net/rcon.h) and the status query
+ * (net/status.h) have protocols; their datagrams begin with prefixes that no
+ * n_send datagram begins with.
  */
 #pragma once
 
@@ -44,7 +45,8 @@ std::string dotted_address(std::uint32_t address);
 
 // Nothing to set up; true.
 bool net_init();
-// Takes at most one waiting datagram. A remote-console datagram goes to the
+// Takes at most one waiting datagram, after up to status_queries_per_frame
+// status queries (net/status.h). A remote-console datagram goes to the
 // remote console, any other to the datagram hook (base/hooks.h); one that
 // the hook does not take is reported on the console: its sender, its size,
 // and its text up to the first zero byte with control characters escaped.

@@ -16,9 +16,16 @@ namespace varnholt {
 RegistrationUnit status_unit("status");
 
 namespace {
+// A name is whatever its one argument holds, blanks included.
+class NameVariable final : public Variable<std::string> {
+public:
+    using Variable<std::string>::Variable;
+    bool set_from_string(const char* text) override { return set_value(text); }
+};
+
 // Answering strangers is the operator's choice, made anew at each start.
 Variable<bool> sv_status("sv_status", false, not_saved);
-Variable<std::string> sv_hostname("sv_hostname", "", not_saved);
+NameVariable sv_hostname("sv_hostname", "", not_saved);
 
 status::Client client;
 

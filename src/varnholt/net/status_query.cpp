@@ -140,11 +140,13 @@ std::string Server::receive(const char* data, std::size_t size, const Peer& from
         return challenge_reply(query.nonce, make_challenge(from, static_cast<std::uint64_t>(milliseconds(now))));
     if (query.type != Type::status_request)
         return "";
+    // The time is anyone's bytes until the MAC vouches for it.
     const std::uint64_t issued = rcon::get_u64(query.challenge.data());
     const Challenge expected = make_challenge(from, issued);
-    const std::int64_t age = milliseconds(now) - static_cast<std::int64_t>(issued);
-    if (sodium_memcmp(expected.data(), query.challenge.data(), challenge_size) != 0 || age < 0
-        || age > std::chrono::milliseconds(challenge_lifetime).count())
+    const auto issued_now = static_cast<std::uint64_t>(milliseconds(now));
+    const auto lifetime = static_cast<std::uint64_t>(std::chrono::milliseconds(challenge_lifetime).count());
+    if (sodium_memcmp(expected.data(), query.challenge.data(), challenge_size) != 0 || issued > issued_now
+        || issued_now - issued > lifetime)
         return "";
     StatusPairs pairs;
     if (fill)
