@@ -43,11 +43,12 @@ FLOODER = r"""
 
 int main(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc != 5)
         return 2;
     const int port = std::atoi(argv[1]);
     const double seconds = std::atof(argv[2]);
     const int count = std::atoi(argv[3]);
+    const double rate = std::atof(argv[4]);  // queries a second, 0 for as many as it can
     rlimit files {};
     getrlimit(RLIMIT_NOFILE, &files);
     files.rlim_cur = files.rlim_max;
@@ -70,31 +71,42 @@ int main(int argc, char** argv)
     }
     unsigned char query[37] = {0, 'V', 'S', 'Q', 1};
     unsigned long long sent = 0, sent_bytes = 0, challenges = 0, statuses = 0, status_bytes = 0, other = 0;
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < seconds) {
-        for (int fd : fds) {
-            std::memcpy(query + 5, &sent, 8);
-            if (sendto(fd, query, sizeof query, 0, reinterpret_cast<sockaddr*>(&target), sizeof target) > 0) {
-                ++sent;
-                sent_bytes += sizeof query;
-            }
-            unsigned char answer[2048];
-            for (ssize_t size; (size = recv(fd, answer, sizeof answer, 0)) > 0;) {
-                if (size == 37 && answer[4] == 2) {
-                    ++challenges;
-                    answer[4] = 3;
-                    if (sendto(fd, answer, 37, 0, reinterpret_cast<sockaddr*>(&target), sizeof target) > 0) {
-                        ++sent;
-                        sent_bytes += 37;
-                    }
-                } else if (answer[4] == 4) {
-                    ++statuses;
-                    status_bytes += static_cast<unsigned long long>(size);
-                } else {
-                    ++other;
-                }
+    const auto send = [&](int fd, const unsigned char* bytes) {
+        if (sendto(fd, bytes, 37, 0, reinterpret_cast<sockaddr*>(&target), sizeof target) > 0) {
+            ++sent;
+            sent_bytes += 37;
+        }
+    };
+    // Every challenge is taken up with a status request.
+    const auto drain = [&](int fd) {
+        unsigned char answer[2048];
+        for (ssize_t size; (size = recv(fd, answer, sizeof answer, 0)) > 0;) {
+            if (size == 37 && answer[4] == 2) {
+                ++challenges;
+                answer[4] = 3;
+                send(fd, answer);
+            } else if (answer[4] == 4) {
+                ++statuses;
+                status_bytes += static_cast<unsigned long long>(size);
+            } else {
+                ++other;
             }
         }
+    };
+    // Spread evenly over the time when a rate is given, as the queries of
+    // many independent senders would come.
+    const auto start = std::chrono::steady_clock::now();
+    const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    while (elapsed() < seconds) {
+        for (int fd : fds) {
+            if (rate <= 0 || sent < rate * elapsed()) {
+                std::memcpy(query + 5, &sent, 8);
+                send(fd, query);
+            }
+            drain(fd);
+        }
+        if (rate > 0)
+            usleep(100);
     }
     std::printf("{\"sent\": %llu, \"sent_bytes\": %llu, \"challenges\": %llu, \"statuses\": %llu, "
                 "\"status_bytes\": %llu, \"other\": %llu}\n",
@@ -134,6 +146,18 @@ def cpu_seconds(pid):
     return (int(parts[11]) + int(parts[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def udp_drops(port):
+    """Datagrams the kernel dropped at full receive queues of sockets on `port`."""
+    drops = 0
+    with open("/proc/net/udp") as f:
+        next(f)
+        for line in f:
+            fields = line.split()
+            if int(fields[1].split(":")[1], 16) == port:
+                drops += int(fields[-1])
+    return drops
+
+
 def exchange(sock, port, datagram, wait=0.3):
     """Sends `datagram`, returns the answer's bytes or b"" after `wait`."""
     sock.sendto(datagram, ("127.0.0.1", port))
@@ -150,6 +174,7 @@ def main():
     parser.add_argument("--engine", default=os.path.join(ROOT, "build", "varnholt"))
     parser.add_argument("--seconds", type=float, default=10)
     parser.add_argument("--addresses", type=int, default=1000)
+    parser.add_argument("--rate", type=float, default=0, help="flood queries a second; 0: as fast as it can")
     args = parser.parse_args()
 
     with tempfile.TemporaryDirectory() as work:
@@ -188,9 +213,10 @@ def main():
             print(f"{name} | {got_in} | {out}")
 
         # The flood.
+        drops_before = udp_drops(port)
         rss_before = proc_status(engine.pid)
         cpu_before = cpu_seconds(engine.pid)
-        flood = subprocess.Popen([flooder, str(port), str(args.seconds), str(args.addresses)], stdout=subprocess.PIPE)
+        flood = subprocess.Popen([flooder, str(port), str(args.seconds), str(args.addresses), str(args.rate)], stdout=subprocess.PIPE)
         peer = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
         peer.bind(("127.0.0.1", 0))
         browser = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -212,6 +238,7 @@ def main():
         flood_result = json.loads(flood.communicate()[0])
         cpu_used = cpu_seconds(engine.pid) - cpu_before
         rss_after = proc_status(engine.pid)
+        drops = udp_drops(port) - drops_before
         time.sleep(0.5)
         engine.stdin.write(b"quit\n")
         engine.stdin.close()
@@ -221,7 +248,8 @@ def main():
         peer_reported = sum(1 for line in reported if line.startswith(b"Packet from 127.0.0.1 %d" % peer_port))
 
     print()
-    print(f"flood: {args.addresses} addresses, {args.seconds:.0f} s")
+    print(f"flood: {args.addresses} addresses, {args.seconds:.0f} s, "
+          f"{flood_result['sent'] / args.seconds:.0f} queries a second")
     print(f"flood sent: {flood_result['sent']} queries, {flood_result['sent_bytes']} bytes")
     print(f"flood got: {flood_result['challenges']} challenges ({flood_result['challenges'] * 37} bytes), "
           f"{flood_result['statuses']} statuses ({flood_result['status_bytes']} bytes)")
@@ -230,6 +258,7 @@ def main():
     print(f"engine memory before: VmRSS {rss_before[0]}, VmHWM {rss_before[1]}")
     print(f"engine memory after:  VmRSS {rss_after[0]}, VmHWM {rss_after[1]}")
     print(f"engine CPU during the flood: {cpu_used:.2f} s of {args.seconds:.0f} s")
+    print(f"dropped by the kernel at the engine's full socket queue: {drops} datagrams")
     print(f"game peer: {peer_reported} of {peer_sent} datagrams reported")
     print(f"browser: {browser_ok} of {browser_tries} exchanges answered")
 
