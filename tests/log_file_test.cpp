@@ -77,6 +77,10 @@ TEST_F(LogFileTest, StampsLinesReopensOnHangupAndPausesAfterAFailedWrite)
          "Error opening log file \"nodir/server.log\": No such file or directory; logging paused until the next "
          "reopen\n",
          "five \n", "three \n"},
+        {"out of the data directories", nullptr, "logfile ../server.log",
+         "Error opening log file \"../server.log\": the name leads out of the data directories; logging paused "
+         "until the next reopen\n",
+         "five \n", "three \n"},
         {"set again: reopened", nullptr, "logfile server.log", "", "five \n", "three \n"},
         {"empty: no log", nullptr, "logfile \"\"", "", "five \n", "three \n"},
         {"still none", nullptr, "echo six", "six \n", "five \n", "three \n"},

@@ -36,7 +36,7 @@ public:
 private:
     void add_line();
     // Closes the file and says why in one console line.
-    void pause(const char* doing, int error);
+    void pause(const char* doing, const char* why);
 
     int fd = -1;
     std::string name;     // what `logfile` held when the file was opened
@@ -118,7 +118,7 @@ void LogFile::flush()
         // Past the file-size limit a write fails with EFBIG (SIGXFSZ is
         // ignored, process/signals.h); one that writes nothing is a full disk.
         if (written <= 0) {
-            pause("writing", written < 0 ? errno : ENOSPC);
+            pause("writing", std::strerror(written < 0 ? errno : ENOSPC));
             break;
         }
         at += static_cast<std::size_t>(written);
@@ -137,7 +137,7 @@ void LogFile::reopen()
     if (name.empty())
         return;
     if (vfs_name_climbs(name.c_str())) {
-        pause("opening", EACCES);
+        pause("opening", "the name leads out of the data directories");
         return;
     }
     // Never blocks, on a named pipe without a reader say: the open fails.
@@ -147,10 +147,10 @@ void LogFile::reopen()
         if (fd >= 0)
             return;
     }
-    pause("opening", errno);
+    pause("opening", std::strerror(errno));
 }
 
-void LogFile::pause(const char* doing, int error)
+void LogFile::pause(const char* doing, const char* why)
 {
     if (fd >= 0)
         ::close(fd);
@@ -158,7 +158,7 @@ void LogFile::pause(const char* doing, int error)
     partial.clear();
     gathered.clear();
     // With no file open, this line goes to the screen only.
-    console << "Error " << doing << " log file \"" << name << "\": " << std::strerror(error)
+    console << "Error " << doing << " log file \"" << name << "\": " << why
             << "; logging paused until the next reopen" << std::endl;
 }
 }
