@@ -13,13 +13,13 @@ JOBS ?= $(shell nproc)
 # `make fuzz` runs every fuzz target this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_CXX ?= clang++
-FUZZ_TARGETS := tokenizer console config rcon pack
+FUZZ_TARGETS := tokenizer console config rcon pack status
 
 # Installs the missing packages of the groups named after it, quietly does
 # nothing when all are there (see the script). INSTALL_DEPS=true skips it.
 INSTALL_DEPS ?= scripts/install-deps
 
-.PHONY: all run test engine bench compare packs idle tick clean fuzz fuzz-build fuzz-smoke memcheck
+.PHONY: all run test engine bench compare packs idle tick status-flood clean fuzz fuzz-build fuzz-smoke memcheck
 
 all: engine
 
@@ -126,6 +126,12 @@ tick:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target tick_bench
 	python3 bench/tick.py --engine $(BUILD)/bench/tick_bench --seconds $(TICK_SECONDS)
+
+# The status query: bytes in and out for each path, and a 10-second flood
+# from 1,000 loopback addresses.
+status-flood: engine
+	@$(INSTALL_DEPS) idle
+	python3 bench/status_flood.py --engine $(BUILD)/varnholt
 
 clean:
 	rm -rf $(BUILD)

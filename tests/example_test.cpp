@@ -1,6 +1,7 @@
 // The example game (examples/guess), as installed.cmake built it against
 // the installed core, run as its README says: a player's datagrams in, the
-// game's answers out, and quit saving the game's variable after the core's.
+// game's answers out, its players counted in its status, and quit saving the
+// game's variable after the core's.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -21,7 +22,7 @@ TEST_F(ExampleGameTest, AnswersAPlayerAndSavesItsVariable)
     // Numbers from 1 to 1: the first guess is right.
     const std::string port = std::to_string(free_udp_port());
     EngineProcess game(dir.path(), EngineProcess::Input::pipe, -1,
-                       {"+set", "guess_port", port, "+set", "guess_max", "1"});
+                       {"+set", "guess_port", port, "+set", "guess_max", "1", "+set", "sv_status", "1"});
     ASSERT_TRUE(game.wait_for("] "));
     UdpPeer player;
     player.send_to(std::stoi(port), "join ann\n");
@@ -29,9 +30,17 @@ TEST_F(ExampleGameTest, AnswersAPlayerAndSavesItsVariable)
     player.send_to(std::stoi(port), "guess 1\n");
     EXPECT_EQ(player.receive(), "right\n");
     ASSERT_TRUE(game.wait_for("Round 2"));
+    // The engine asks itself: its uptime and tick lateness vary, the
+    // game's pair does not.
+    game.send("status 127.0.0.1 " + port + "\n");
+    ASSERT_TRUE(game.wait_for("peers: 1\n"));
     game.send("quit\n");
     EXPECT_EQ(game.wait_exit(), 0);
-    EXPECT_EQ(game.output(), "Executing commands from command line...\nsocket open\n" + startup_report +
+    std::string output = game.output();
+    const auto status = output.find("] Status of");
+    ASSERT_NE(status, std::string::npos);
+    output.erase(status, output.find("peers: 1\n") + 9 - status);
+    EXPECT_EQ(output, "Executing commands from command line...\nsocket open\n" + startup_report +
                                  "Host initted...\nGuessing game on port " + port +
                                  "\nRound 1: a number from 1 to 1, 60 seconds\n] ann joined from 127.0.0.1 " +
                                  std::to_string(player.port()) + "\nRound 1 won by ann in 1 guess\n"

@@ -336,3 +336,60 @@ TEST_F(RemoteConsoleTest, ClientRefusesWhatItCannotSendAndHidesTheKey)
     EXPECT_EQ(generated.find_first_not_of("0123456789abcdef"), 64u) << generated;
     EXPECT_NE(command(*engine, "rcon_keygen"), generated);
 }
+
+// The public status query, whose bytes docs/status-query.md lays out.
+namespace {
+const std::string status_prefix("\0VSQ", 4);
+const std::string test_nonce = "nonce-01";
+
+std::string status_query(char type, const std::string& challenge = std::string(24, '\0'))
+{
+    return status_prefix + type + test_nonce + challenge;
+}
+}
+
+TEST_F(NetTest, StatusQueryAnswersOnlyWhenOnAndItsClientEscapesWhatItShows)
+{
+    auto server = start();
+    auto client = start();
+    const int p = open_socket(*server);
+    const int q = open_socket(*client);
+    ASSERT_TRUE(p && q);
+    // Off: a query gets nothing, and is not reported as a datagram either.
+    UdpPeer browser;
+    browser.send_to(p, status_query(1));
+    EXPECT_EQ(browser.receive(0.3), std::nullopt);
+    EXPECT_EQ(command(*server, "sv_status 1"), "] ");
+    command(*server, "set sv_hostname \"Test server\"");
+    EXPECT_EQ(server->output().find("Packet from"), std::string::npos) << server->output();
+
+    // A browser's two steps, each answer no larger than its query.
+    browser.send_to(p, status_query(1));
+    const auto challenge = browser.receive();
+    ASSERT_TRUE(challenge);
+    EXPECT_EQ(challenge->size(), 37u);
+    EXPECT_EQ(challenge->substr(0, 13), status_prefix + '\2' + test_nonce);
+    browser.send_to(p, status_query(3, challenge->substr(13)));
+    const auto status = browser.receive();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->substr(0, 14), status_prefix + '\4' + test_nonce + '\0');
+    EXPECT_EQ(status->substr(14, 34), std::string("hostname\0Test server\0engine\0Varnholt\0", 37).substr(0, 34));
+
+    // The status command, against the engine and against a hostile server.
+    const std::string report = "Status of 127.0.0.1 " + std::to_string(p) + ":\nhostname: Test server\nengine: Varnholt\n";
+    EXPECT_EQ(command(*client, "status 127.0.0.1 " + std::to_string(p)), "] ");
+    EXPECT_TRUE(client->wait_for(report)) << client->output();
+    UdpPeer hostile;
+    command(*client, "status localhost " + std::to_string(hostile.port()));
+    const auto first = hostile.receive();
+    ASSERT_TRUE(first && first->size() == 37);
+    const std::string nonce = first->substr(5, 8);
+    hostile.send_to(q, status_prefix + '\2' + nonce + std::string(24, 'c'));
+    const auto second = hostile.receive();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(*second, status_prefix + '\3' + nonce + std::string(24, 'c'));
+    hostile.send_to(q, status_prefix + '\4' + nonce + '\1' + std::string("name\x1b[2J\0\x9b" "31m\0", 14));
+    EXPECT_TRUE(client->wait_for("Status of 127.0.0.1 " + std::to_string(hostile.port())
+                                 + ":\nname\\x1b[2J: \\x9b31m\nStatus cut: more than 1200 bytes\n"))
+        << client->output();
+}

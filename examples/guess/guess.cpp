@@ -5,12 +5,14 @@
  * number, and a round ends when one of them finds it or its time runs out.
  *
  * What the game owns: its console objects (static, as the core's are; they
- * follow the core's in the listings, by name), its state, and four hooks.
+ * follow the core's in the listings, by name), its state, and five hooks.
  * host_init and host_shutdown bring the game up and down with the
  * dedicated host; tick advances the game's clock at eng_tickrate, so
  * rounds and time-outs run on game time, whatever the frame rate; datagram
  * gets every datagram that arrives on the engine's socket (opened by
- * n_open in data/init.cfg), and answers through that socket.
+ * n_open in data/init.cfg), and answers through that socket; status
+ * adds the number of players as "peers" to the public status query and to
+ * the line a service manager shows.
  */
 #include <varnholt/varnholt.h>
 
@@ -275,6 +277,7 @@ int main(int argc, char** argv)
     hooks.host_shutdown = host_shutdown_hook;
     hooks.tick = tick_hook;
     hooks.datagram = datagram_hook;
+    hooks.status = [](StatusPairs& pairs) { pairs.emplace_back("peers", std::to_string(game.players.size())); };
     set_hooks(hooks);
     return run(argc, argv);
 }

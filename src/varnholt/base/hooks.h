@@ -13,17 +13,22 @@
  *     varnholt::set_hooks(hooks);
  *
  * A hook runs on the engine's one thread and may use the console. New hooks
- * join this struct as members with an empty default (a game's key/value
- * pairs for a status report, a sink for every line the console prints), so that code written against
- * an older struct keeps compiling and behaving the same.
+ * join this struct as members with an empty default, so that code written
+ * against an older struct keeps compiling and behaving the same.
  */
 #pragma once
 
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace varnholt {
 
 class Packet;
+
+// Key/value pairs of a status report, in the order given.
+using StatusPairs = std::vector<std::pair<std::string, std::string>>;
 
 struct Hooks {
     // The game's fixed-rate step, given the step in seconds (1 / eng_tickrate)
@@ -69,6 +74,12 @@ struct Hooks {
     // The screen behind the console: `clear` empties the history, then
     // calls this.
     std::function<void()> clear_screen;
+
+    // The game's lines of a status report, appended after the engine's:
+    // the public status query (sv_status) sends them, and the summary a
+    // service manager shows takes the "peers" pair. Keys and values are
+    // cut at a zero byte; whoever shows them escapes them.
+    std::function<void(StatusPairs& pairs)> status;
 };
 
 // Replaces the installed hooks with a copy of `hooks`.

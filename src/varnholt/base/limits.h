@@ -71,4 +71,19 @@ constexpr std::size_t remote_live_cookies = 64;
 // guess at the key costs a guesser that many tries a minute.
 constexpr int remote_failures_before_ignoring = 5;
 
+// A status answer to a proven address: one datagram that no path
+// fragments, as the remote console's.
+constexpr std::size_t status_reply_size = remote_datagram_size;
+// Status queries answered, per second: from one address (a browser's two
+// steps, twice over), and in all (so that the answers to a flood from many
+// addresses stay a few hundred kilobytes a second). The addresses counted
+// at once: a fixed table, whatever the number of senders.
+constexpr int status_queries_per_address = 4;
+constexpr int status_queries_per_second = 256;
+constexpr std::size_t status_tracked_addresses = 1024;
+// Status queries the frame loop takes in one frame (other datagrams: one).
+// Each costs microseconds; a frame costs a few system calls more, so a
+// flood drains several times faster this way than one to a frame.
+constexpr int status_queries_per_frame = 64;
+
 }  // namespace varnholt

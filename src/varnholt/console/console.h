@@ -59,6 +59,7 @@ public:
 
     int add_stream(std::ostream* stream) { return buffer.add_stream(stream); }
     void remove_stream(int id) { buffer.remove_stream(id); }
+    void set_sink(ConsoleSink* sink) { buffer.set_sink(sink); }
     void clear_history() { buffer.clear_history(); }
     char history_at(std::int64_t position) const { return buffer.history_at(position); }
     ConsoleStreamBuffer& stream_buffer() { return buffer; }

@@ -90,6 +90,8 @@ std::streamsize ConsoleStreamBuffer::xsputn(const char* text, std::streamsize le
                 entry.second->write(text + i, 1);
         }
     }
+    if (sink)
+        sink->write(text, length);
     return length;
 }
 

@@ -6,7 +6,9 @@
  * Ring invariants, once set_history_size has allocated it: the character of
  * output position p lives at history[p % size], and the byte after the
  * newest character is always a zero, so the ring holds size - 1 characters.
- * The registered streams are not owned; each flushes by its own rules.
+ * The registered streams are not owned; each flushes by its own rules. The
+ * sink, if one is set, sees every character after the streams do; it stays
+ * across set_history_size.
  */
 #pragma once
 
@@ -16,6 +18,14 @@
 #include <streambuf>
 
 namespace varnholt {
+
+// Whatever keeps the console's output beyond the streams (the log file).
+class ConsoleSink {
+public:
+    virtual ~ConsoleSink() = default;
+    // `length` characters just written, never a zero among them.
+    virtual void write(const char* text, std::streamsize length) = 0;
+};
 
 class ConsoleStreamBuffer : public std::streambuf {
 public:
@@ -31,6 +41,8 @@ public:
     // next set_history_size.
     int add_stream(std::ostream* stream);
     void remove_stream(int id);
+    // The one sink (not owned), or null for none.
+    void set_sink(ConsoleSink* new_sink) { sink = new_sink; }
     // Zero-fills the ring and resets the count; streams are untouched.
     void clear_history();
     // The character of output position `position` (not negative), or a zero
@@ -58,6 +70,7 @@ private:
     std::int64_t count = 0;
     std::map<int, std::ostream*> streams;
     int next_stream_id = 0;
+    ConsoleSink* sink = nullptr;
 };
 
 }  // namespace varnholt

@@ -12,10 +12,10 @@ namespace varnholt {
 
 // The core's units, defined in their own files; named here so that the
 // order of their objects is written down once.
-extern RegistrationUnit video_unit, vfs_unit, sys_input_unit, net_unit, host_unit, engine_unit,
+extern RegistrationUnit video_unit, vfs_unit, sys_input_unit, log_unit, net_unit, host_unit, engine_unit,
     variable_commands_unit, builtin_commands_unit, function_unit;
 #ifdef VARNHOLT_RCON
-extern RegistrationUnit rcon_unit;
+extern RegistrationUnit rcon_unit, status_unit;
 #endif
 
 namespace {
@@ -24,9 +24,11 @@ RegistrationUnit* const core_units[] = {
     &video_unit,
     &vfs_unit,
     &sys_input_unit,
+    &log_unit,
     &net_unit,
 #ifdef VARNHOLT_RCON
     &rcon_unit,
+    &status_unit,
 #endif
     &host_unit,
     &engine_unit,

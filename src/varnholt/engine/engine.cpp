@@ -20,10 +20,14 @@
 #include "varnholt/console/registration_unit.h"
 #include "varnholt/engine/config_writer.h"
 #include "varnholt/engine/host.h"
+#include "varnholt/engine/log_file.h"
+#include "varnholt/engine/service_notify.h"
 #include "varnholt/engine/startup_commands.h"
 #include "varnholt/engine/tick.h"
 #include "varnholt/engine/wait.h"
+#include "varnholt/net/display_text.h"
 #include "varnholt/net/net.h"
+#include "varnholt/net/status.h"
 #include "varnholt/variables/variable.h"
 #include "varnholt/vfs/vfs.h"
 #include "varnholt/video/video.h"
@@ -125,6 +129,41 @@ void eng_stats_command(ArgList&)
             << std::endl;
 }
 
+// What a status report says of the engine, then the game's pairs.
+void engine_status(StatusPairs& pairs)
+{
+    pairs.emplace_back("engine", eng_name.value);
+    pairs.emplace_back("version", VARNHOLT_VERSION);
+    pairs.emplace_back("uptime", std::to_string((monotonic_ns() - started_at) / 1'000'000'000));
+    if (hooks().tick) {
+        pairs.emplace_back("tickrate", std::to_string(tick_schedule.rate()));
+        pairs.emplace_back("late_ticks", std::to_string(tick_schedule.late_ticks()));
+    }
+    if (hooks().status)
+        hooks().status(pairs);
+}
+
+// The service manager's one line: uptime, the tick, and the peers if the
+// game counts them.
+std::string service_status()
+{
+    StatusPairs pairs;
+    engine_status(pairs);
+    std::string line;
+    const auto add = [&line](const std::string& part) { line += (line.empty() ? "" : ", ") + part; };
+    for (const auto& [key, value] : pairs) {
+        if (key == "uptime")
+            add("uptime " + value + " s");
+        else if (key == "tickrate")
+            add(value + " Hz");
+        else if (key == "late_ticks")
+            add(value + " late ticks");
+        else if (key == "peers")
+            add(display_text(value.data(), value.size()) + " peers");
+    }
+    return line;
+}
+
 Command time_start("time_start", time_start_command, "Starts the eng_time stopwatch");
 Command time_stop("time_stop", time_stop_command, "Stops the eng_time stopwatch");
 Command eng_stats("eng_stats", eng_stats_command, "Shows uptime, frames, ticks and their lateness, and CPU use");
@@ -176,7 +215,8 @@ void tick_frame()
 void idle_wait(std::int64_t now)
 {
     const int first = input ? input->descriptor() : -1;
-    const std::int64_t longest = now + idle_wait_ns;
+    // A watchdog ping due sooner ends the wait for it.
+    const std::int64_t longest = std::min(now + idle_wait_ns, notify_deadline());
     if (!hooks().tick || (tick_schedule.started() && tick_schedule.next_deadline() - wake_margin > longest)) {
         wait_for_input(first, net_descriptor(), longest);
         return;
@@ -223,10 +263,12 @@ bool startup(int argc, const char* const* argv)
     console.set_startup_complete();
     vfs_init();
     net_init();
+    status_set_source(engine_status);
     if (dedicated.value)
         host_init();
     else
         vid_init();
+    notify_ready(service_status());
     return true;
 }
 
@@ -263,8 +305,10 @@ bool frame()
     const std::int64_t now = monotonic_ns();
     if (!busy || now - last_flush >= output_delay_ns) {
         std::cout.flush();
+        log_frame();
         last_flush = now;
     }
+    notify_frame(now, service_status);
     // A frame that found work goes straight on: more lines or datagrams may
     // be waiting. One that found none sleeps until input comes or the next
     // tick is due; the bound keeps the steps that have a clock of their own
@@ -276,6 +320,7 @@ bool frame()
 
 int shutdown()
 {
+    notify_stopping();
     if (input)
         input->shutdown();
     if (!dedicated.value)
@@ -289,6 +334,7 @@ int shutdown()
         console << "Error writing \"default.cfg\"" << std::endl;
     vfs_close();
     std::cout.flush();
+    log_shutdown();
     return 0;
 }
 

@@ -1,16 +1,19 @@
 #include "varnholt/net/net.h"
 
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "varnholt/base/hooks.h"
+#include "varnholt/base/limits.h"
 #include "varnholt/console/console.h"
 #include "varnholt/console/function.h"
 #include "varnholt/console/registration_unit.h"
 #include "varnholt/net/display_text.h"
 #include "varnholt/net/packet.h"
 #include "varnholt/net/rcon.h"
+#include "varnholt/net/status.h"
 
 namespace varnholt {
 
@@ -28,7 +31,48 @@ bool parse_port(const char* text, int& port)
     return true;
 }
 
+bool net_socket_required()
+{
+    if (!net_socket)
+        console << "No socket: open one with n_open first" << std::endl;
+    return net_socket != nullptr;
+}
+
+bool net_parse_peer(const char* host, const char* port_text, std::uint32_t& address, int& port)
+{
+    const char* why = "port out of range";
+    if (parse_port(port_text, port) && resolve_ipv4(host, address, &why))
+        return true;
+    console << "Error sending packet: " << why << std::endl;
+    return false;
+}
+
+void net_report_waiting(std::uint32_t address, int port)
+{
+    console << "Still waiting for " << dotted_address(address) << ' ' << port << std::endl;
+}
+
+void net_report_silence(std::uint32_t address, int port, long long seconds)
+{
+    console << "No answer from " << dotted_address(address) << ' ' << port << " within " << seconds << " seconds"
+            << std::endl;
+}
+
+bool net_send_to(std::uint32_t address, int port, const std::string& bytes)
+{
+    return net_socket && net_socket->send_to(address, port, bytes.data(), bytes.size());
+}
+
+std::string dotted_address(std::uint32_t address)
+{
+    char text[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
+}
+
 namespace {
+void (*status_figures)(StatusPairs&) = nullptr;
+
 void n_open_command(ArgList& args)
 {
     if (args.argc < 2)
@@ -84,6 +128,17 @@ std::uint64_t datagrams_reported = 0;
 const RegistrationUnit::End net_unit_end(net_unit);
 }
 
+void status_set_source(void (*source)(StatusPairs&))
+{
+    status_figures = source;
+}
+
+void status_source(StatusPairs& pairs)
+{
+    if (status_figures)
+        status_figures(pairs);
+}
+
 bool net_init()
 {
     return true;
@@ -92,17 +147,28 @@ bool net_init()
 bool net_frame()
 {
     rcon_frame();
+    status_frame();
     if (!net_socket || !net_socket->is_open())
         return false;
     Packet packet;
     std::uint32_t sender = 0;
-    if (!net_socket->receive(packet, &sender)) {
-        // Silent when nothing was waiting, or the datagram was gone by the
-        // time it was read.
-        if (net_socket->error().empty())
-            return false;
-        console << "Error receiving" << std::endl;
-        return true;
+    // Status queries print nothing and cost a table lookup each: many are
+    // taken in one frame, so that a flood of them drains faster than it
+    // fills the socket's queue, where the datagrams behind them would be
+    // dropped.
+    for (int taken = 0;; ++taken) {
+        if (!net_socket->receive(packet, &sender)) {
+            // Silent when nothing was waiting, or the datagram was gone by
+            // the time it was read.
+            if (net_socket->error().empty())
+                return taken > 0;
+            console << "Error receiving" << std::endl;
+            return true;
+        }
+        if (!status_receive(packet, sender))
+            break;
+        if (taken + 1 == status_queries_per_frame)
+            return true;
     }
     if (rcon_receive(packet, sender) || (hooks().datagram && hooks().datagram(packet)))
         return true;

@@ -1,7 +1,6 @@
 #include "varnholt/net/rcon.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <ostream>
 #include <sodium.h>
 
@@ -69,16 +68,9 @@ rcon::Server& server()
 // well as to this engine's log.
 bool serving_remote = false;
 
-std::string dotted(std::uint32_t address)
-{
-    char text[INET_ADDRSTRLEN] = "";
-    inet_ntop(AF_INET, &address, text, sizeof text);
-    return text;
-}
-
 bool send_to(const rcon::Peer& peer, const std::string& datagram)
 {
-    return net_socket && net_socket->send_to(peer.address, peer.port, datagram.data(), datagram.size());
+    return net_send_to(peer.address, peer.port, datagram);
 }
 
 void rcon_keygen_command(ArgList& args)
@@ -99,18 +91,15 @@ void rcon_command(ArgList& args)
         show_usage(args);
         return;
     }
-    if (!net_socket) {
-        console << "No socket: open one with n_open first" << std::endl;
+    if (!net_socket_required())
         return;
-    }
     rcon::Key key;
     if (!rcon::decode_key(rcon_key.value, key)) {
         console << "rcon_key holds no key: set it to 64 hexadecimal digits" << std::endl;
         return;
     }
     if (client.busy()) {
-        console << "Still waiting for " << dotted(client.server().address) << ' ' << client.server().port
-                << std::endl;
+        net_report_waiting(client.server().address, client.server().port);
         return;
     }
     std::string command = args.arg(3);
@@ -121,11 +110,8 @@ void rcon_command(ArgList& args)
         return;
     }
     rcon::Peer peer;
-    const char* why = "port out of range";
-    if (!parse_port(args.arg(2), peer.port) || !resolve_ipv4(args.arg(1), peer.address, &why)) {
-        console << "Error sending packet: " << why << std::endl;
+    if (!net_parse_peer(args.arg(1), args.arg(2), peer.address, peer.port))
         return;
-    }
     if (!send_to(peer, client.start(peer, command, key, rcon::Clock::now(), rcon::WallClock::now()))) {
         client.reset();
         console << "Error sending packet: " << net_socket->error() << std::endl;
@@ -225,8 +211,7 @@ void rcon_frame()
         return;
     const rcon::Peer waited_for = client.server();
     if (client.overdue(rcon::Clock::now()))
-        console << "No answer from " << dotted(waited_for.address) << ' ' << waited_for.port << " within "
-                << rcon::Client::answer_time.count() << " seconds" << std::endl;
+        net_report_silence(waited_for.address, waited_for.port, rcon::Client::answer_time.count());
 }
 
 }  // namespace varnholt

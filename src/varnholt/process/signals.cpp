@@ -4,6 +4,7 @@
 #include <cstring>
 #include <termios.h>
 
+#include "varnholt/base/reopen_request.h"
 #include "varnholt/base/stop_request.h"
 
 namespace varnholt {
@@ -20,6 +21,11 @@ void on_stop_signal(int number)
         return;
     }
     sys_raise_default(number);
+}
+
+void on_reopen_signal(int)
+{
+    request_reopen();
 }
 }
 
@@ -42,6 +48,7 @@ void sys_init_signals()
 {
     sys_handle_signal(SIGINT, on_stop_signal);
     sys_handle_signal(SIGTERM, on_stop_signal);
+    sys_handle_signal(SIGHUP, on_reopen_signal);
     sys_handle_signal(SIGPIPE, SIG_IGN);
     sys_handle_signal(SIGXFSZ, SIG_IGN);
 }

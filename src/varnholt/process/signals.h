@@ -12,6 +12,9 @@
  * to its next frame. A terminal whose mode the terminal console changed gets
  * its saved mode back first.
  *
+ * SIGHUP asks for the log file to be reopened (base/reopen_request.h), as
+ * log rotation expects; the engine goes on.
+ *
  * SIGPIPE is ignored: once standard output is closed its writes fail and the
  * engine keeps running, to be stopped by `quit` or a signal. SIGXFSZ is
  * ignored too, so that a write past the file-size limit fails and is
