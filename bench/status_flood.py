@@ -183,7 +183,7 @@ def main():
         port = free_port()
         with open(os.path.join(work, "data", "init.cfg"), "w") as f:
             f.write(f"sv_status 1\nsv_hostname bench\nn_open {port}\n")
-        engine = subprocess.Popen([args.engine], cwd=work, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        engine = subprocess.Popen([os.path.abspath(args.engine)], cwd=work, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         reported = []
         reader = threading.Thread(target=lambda: reported.extend(engine.stdout), daemon=True)
         reader.start()
