@@ -124,16 +124,23 @@ void show_usage(const ArgList& args)
     console << "Usage: " << args.arg(0) << ' ' << (usage ? usage : "") << std::endl;
 }
 
+const char* listing_pattern(const ArgList& args)
+{
+    if (args.argc > 2) {
+        show_usage(args);
+        return nullptr;
+    }
+    return args.argc == 2 ? args.arg(1) : "*";
+}
+
 RegistrationUnit function_unit("function");
 
 namespace {
 void ls_cmds_command(ArgList& args)
 {
-    if (args.argc > 2) {
-        show_usage(args);
+    const char* pattern = listing_pattern(args);
+    if (!pattern)
         return;
-    }
-    const char* pattern = args.argc == 2 ? args.arg(1) : "*";
     int count = 0;
     for (Function* f = FunctionList::head().next(); f; f = f->next()) {
         if (f->name() && f->type_name() && same_name(f->type_name(), "Command")

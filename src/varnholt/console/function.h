@@ -123,6 +123,10 @@ private:
 // Writes "Usage: <name as typed> <usage>" for the command that args.arg(0)
 // names, the line a command gives when its arguments do not fit.
 void show_usage(const ArgList& args);
+// The pattern that a listing command (ls_cmds, ls_vars, ls_files) takes as
+// its one optional argument, "*" without one; null, after the usage line,
+// when more arguments came.
+const char* listing_pattern(const ArgList& args);
 
 namespace FunctionList {
 // Created on first use: static objects in other files may register before

@@ -129,12 +129,17 @@ void eng_stats_command(ArgList&)
             << std::endl;
 }
 
+std::string uptime_seconds()
+{
+    return std::to_string((monotonic_ns() - started_at) / 1'000'000'000);
+}
+
 // What a status report says of the engine, then the game's pairs.
 void engine_status(StatusPairs& pairs)
 {
     pairs.emplace_back("engine", eng_name.value);
     pairs.emplace_back("version", VARNHOLT_VERSION);
-    pairs.emplace_back("uptime", std::to_string((monotonic_ns() - started_at) / 1'000'000'000));
+    pairs.emplace_back("uptime", uptime_seconds());
     if (hooks().tick) {
         pairs.emplace_back("tickrate", std::to_string(tick_schedule.rate()));
         pairs.emplace_back("late_ticks", std::to_string(tick_schedule.late_ticks()));
@@ -147,20 +152,16 @@ void engine_status(StatusPairs& pairs)
 // game counts them.
 std::string service_status()
 {
-    StatusPairs pairs;
-    engine_status(pairs);
-    std::string line;
-    const auto add = [&line](const std::string& part) { line += (line.empty() ? "" : ", ") + part; };
-    for (const auto& [key, value] : pairs) {
-        if (key == "uptime")
-            add("uptime " + value + " s");
-        else if (key == "tickrate")
-            add(value + " Hz");
-        else if (key == "late_ticks")
-            add(value + " late ticks");
-        else if (key == "peers")
-            add(display_text(value.data(), value.size()) + " peers");
-    }
+    std::string line = "uptime " + uptime_seconds() + " s";
+    if (hooks().tick)
+        line += ", " + std::to_string(tick_schedule.rate()) + " Hz, " + std::to_string(tick_schedule.late_ticks())
+              + " late ticks";
+    StatusPairs game_pairs;
+    if (hooks().status)
+        hooks().status(game_pairs);
+    for (const auto& [key, value] : game_pairs)
+        if (key == "peers")
+            line += ", " + display_text(value.data(), value.size()) + " peers";
     return line;
 }
 

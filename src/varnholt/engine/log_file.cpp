@@ -49,7 +49,7 @@ private:
 LogFile log;
 
 // Setting it, even to the same name, reopens the file: the way to retry
-// after a failure without a signal.
+// after a failure without a signal. reset and reset_all reopen it too.
 class LogFileVariable final : public Variable<std::string> {
 public:
     using Variable<std::string>::Variable;
@@ -62,6 +62,12 @@ public:
         log.reopen();
         return true;
     }
+
+    void reset_to_default() override
+    {
+        Variable<std::string>::reset_to_default();
+        log.reopen();
+    }
 };
 
 LogFileVariable logfile("logfile", "", not_saved,
@@ -70,9 +76,8 @@ const RegistrationUnit::End log_unit_end(log_unit);
 
 void LogFile::write(const char* text, std::streamsize length)
 {
-    // A line printed after SIGHUP goes to the new file; reset and reset_all
-    // change the name without a word to anyone.
-    if (take_reopen_request() || name != logfile.value)
+    // A line printed after SIGHUP goes to the new file.
+    if (take_reopen_request())
         reopen();
     if (fd < 0)
         return;

@@ -22,11 +22,9 @@ public:
 
 void ls_vars_command(ArgList& args)
 {
-    if (args.argc > 2) {
-        show_usage(args);
+    const char* pattern = listing_pattern(args);
+    if (!pattern)
         return;
-    }
-    const char* pattern = args.argc == 2 ? args.arg(1) : "*";
     int count = 0;
     for (BaseVariable* v = VariableList::head().next_variable(); v; v = v->next_variable()) {
         if (v->name() && matches_pattern(pattern, v->name())) {

@@ -55,11 +55,9 @@ void vfs_which_command(ArgList& args)
 
 void ls_files_command(ArgList& args)
 {
-    if (args.argc > 2) {
-        show_usage(args);
+    const char* pattern = listing_pattern(args);
+    if (!pattern)
         return;
-    }
-    const char* pattern = args.argc == 2 ? args.arg(1) : "*";
     int count = 0;
     vfs_list("", true, [&](const std::string& name, bool folder) {
         if (!folder && matches_pattern(pattern, name.c_str())) {
